@@ -6,6 +6,7 @@
 // Several codes mean one thing from the server and another from the client
 // (2041, 2042, 2043, 2051); they get one constant per meaning with the same
 // value, so that code reads naturally on both sides.
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <span>
