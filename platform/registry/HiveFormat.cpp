@@ -20,38 +20,30 @@ int hexDigit(QChar c) {
   return -1;
 }
 
-QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes) {
-  QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-  return decoder(bytes);
+// The decoder of the Korean ANSI code page, when this Qt has one. Some tables
+// named CP949 show the backslash as a won sign, which would break every key
+// path; only a table that keeps ASCII as it is will do.
+const char* koreanCodec() {
+  static const char* const name = [] {
+    for (const char* candidate : {"windows-949", "CP949", "EUC-KR"}) {
+      QStringDecoder probe(candidate, QStringConverter::Flag::Stateless);
+      if (probe.isValid() && QString(probe(QByteArrayView("\\~"))) == QStringLiteral("\\~")) return candidate;
+    }
+    return static_cast<const char*>(nullptr);
+  }();
+  return name;
 }
 
 // 8-bit text is what REGEDIT4 files and hand-made files hold. Valid UTF-8 is
 // taken as such; anything else most likely came from a Korean Windows, whose
 // ANSI code page is 949.
 QString decode8Bit(QByteArrayView bytes) {
-  QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-  QString text = utf8(bytes);
-  if (!utf8.hasError()) return text;
-  // Some tables named CP949 show the backslash as a won sign, which would
-  // break every key path; only a table that keeps ASCII as it is will do.
-  for (const char* name : {"windows-949", "CP949", "EUC-KR"}) {
-    QStringDecoder probe(name, QStringConverter::Flag::Stateless);
-    if (!probe.isValid() || QString(probe(QByteArrayView("\\~"))) != QStringLiteral("\\~")) continue;
-    QStringDecoder decoder(name, QStringConverter::Flag::Stateless);
+  if (bytes.isValidUtf8()) return QString::fromUtf8(bytes);
+  if (const char* codec = koreanCodec()) {
+    QStringDecoder decoder(codec, QStringConverter::Flag::Stateless);
     return decoder(bytes);
   }
   return QString::fromLatin1(bytes);
-}
-
-QString decodeFile(const QByteArray& bytes) {
-  if (bytes.startsWith("\xFF\xFE")) return decodeWith(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2));
-  if (bytes.startsWith("\xFE\xFF")) return decodeWith(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2));
-  if (bytes.startsWith("\xEF\xBB\xBF")) return decodeWith(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3));
-  // A UTF-16 file that lost its byte order mark still starts with an ASCII
-  // letter followed by a zero byte.
-  if (bytes.size() >= 2 && bytes[0] != 0 && bytes[1] == 0)
-    return decodeWith(QStringConverter::Utf16LE, bytes);
-  return decode8Bit(bytes);
 }
 
 QByteArray utf16Data(QStringView text) {
@@ -64,15 +56,130 @@ QByteArray utf16Data(QStringView text) {
   return data;
 }
 
+// The lines of a hive file. 8-bit files are decoded one line at a time, so
+// that a hive with a value of megabytes is never held twice as text.
+class Lines {
+ public:
+  explicit Lines(const QByteArray& bytes) : bytes_(bytes) {
+    QByteArrayView body(bytes);
+    if (body.startsWith("\xFF\xFE") || body.startsWith("\xFE\xFF")) {
+      decodeWhole(body.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                  body.sliced(2));
+    } else if (body.size() >= 2 && body[0] != 0 && body[1] == 0) {
+      // A UTF-16 file that lost its byte order mark still starts with an
+      // ASCII letter followed by a zero byte.
+      decodeWhole(QStringConverter::Utf16LE, body);
+    } else {
+      if (body.startsWith("\xEF\xBB\xBF")) body = body.sliced(3);
+      if (!body.isValidUtf8()) {
+        const char* codec = koreanCodec();
+        kind_ = codec ? Kind::Korean : Kind::Latin1;
+        if (codec) decoder_ = QStringDecoder(codec, QStringConverter::Flag::Stateless);
+      }
+      split(body.data() - bytes.constData(), body.size(), [&](qsizetype i) { return body[i]; });
+    }
+  }
+
+  qsizetype size() const { return spans_.size(); }
+
+  // Valid until the next call.
+  QStringView at(qsizetype index) {
+    const auto [start, length] = spans_[index];
+    if (kind_ == Kind::Text) return QStringView(text_).sliced(start, length);
+    const QByteArrayView line = QByteArrayView(bytes_).sliced(start, length);
+    if (kind_ == Kind::Utf8)
+      buffer_ = QString::fromUtf8(line);
+    else if (kind_ == Kind::Korean)
+      buffer_ = decoder_(line);
+    else
+      buffer_ = QString::fromLatin1(line);
+    return buffer_;
+  }
+
+ private:
+  enum class Kind { Text, Utf8, Korean, Latin1 };
+
+  void decodeWhole(QStringConverter::Encoding encoding, QByteArrayView body) {
+    kind_ = Kind::Text;
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    text_ = decoder(body);
+    split(0, text_.size(), [&](qsizetype i) { return char16_t(text_[i].unicode()); });
+  }
+
+  // Lines end in LF, CRLF or a lone CR.
+  template <class At>
+  void split(qsizetype offset, qsizetype n, At at) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+      const auto c = at(i);
+      if (c != '\n' && c != '\r') continue;
+      spans_.append({offset + start, i - start});
+      if (c == '\r' && i + 1 < n && at(i + 1) == '\n') ++i;
+      start = i + 1;
+    }
+    if (start < n) spans_.append({offset + start, n - start});
+  }
+
+  const QByteArray& bytes_;
+  Kind kind_ = Kind::Utf8;
+  QString text_;
+  QStringDecoder decoder_;
+  QList<std::pair<qsizetype, qsizetype>> spans_;
+  QString buffer_;
+};
+
+// Bytes of one or two hex digits separated by commas, fed one line at a time;
+// a trailing comma is tolerated. Written for speed: a hive may hold values of
+// megabytes.
+class HexReader {
+ public:
+  bool feed(QStringView piece) {
+    const qsizetype need = used_ + piece.size() / 2 + 1;  // n bytes take at least 2n - 1 characters
+    if (need > bytes_.size()) bytes_.resize(qMax(need, bytes_.size() * 2));
+    char* w = bytes_.data() + used_;
+    const QChar* c = piece.data();
+    const QChar* const end = c + piece.size();
+    while (c < end) {
+      const char16_t u = c->unicode();
+      if (u == u' ' || u == u'\t') {
+        ++c;
+      } else if (u == u';') {
+        break;
+      } else if (u == u',') {
+        if (!needComma_) return false;
+        needComma_ = false;
+        ++c;
+      } else {
+        int value = hexDigit(*c);
+        if (value < 0 || needComma_) return false;
+        if (++c < end && hexDigit(*c) >= 0) value = value << 4 | hexDigit(*c++);
+        *w++ = char(value);
+        needComma_ = true;
+      }
+    }
+    used_ = w - bytes_.constData();
+    return true;
+  }
+
+  QByteArray take() {
+    bytes_.truncate(used_);
+    return std::move(bytes_);
+  }
+
+ private:
+  QByteArray bytes_;
+  qsizetype used_ = 0;
+  bool needComma_ = false;
+};
+
 class Parser {
  public:
-  explicit Parser(Root root) : root_(root) {}
+  Parser(const QByteArray& bytes, Root root) : lines_(bytes), root_(root) {}
 
-  Parsed run(const QByteArray& bytes) {
-    const QString text = decodeFile(bytes);
-    splitLines(text);
+  Parsed run() {
     for (qsizetype i = 0; i < lines_.size(); ++i) {
-      const QStringView line = lines_[i].trimmed();
+      QStringView line = lines_.at(i).trimmed();
+      if (i == 0 && line.startsWith(QChar(0xFEFF))) line = line.sliced(1).trimmed();
       if (line.isEmpty() || line.startsWith(u';')) continue;
       // Exports are sometimes concatenated by hand, so a header counts anywhere.
       if (line.compare(QLatin1String(kHeaderV4), Qt::CaseInsensitive) == 0) {
@@ -88,6 +195,7 @@ class Parser {
       if (!headerSeen_) {
         headerSeen_ = true;
         issue(i, QStringLiteral("missing header line \"%1\"").arg(QLatin1String(kHeaderV5)));
+        line = lines_.at(i).trimmed();
       }
       if (line.startsWith(u'['))
         keyLine(i, line);
@@ -98,26 +206,14 @@ class Parser {
   }
 
  private:
-  void splitLines(const QString& text) {
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-      const QChar c = text[i];
-      if (c != u'\n' && c != u'\r') continue;
-      lines_.append(QStringView(text).sliced(start, i - start));
-      if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
-      start = i + 1;
-    }
-    if (start < n) lines_.append(QStringView(text).sliced(start));
-    if (!lines_.isEmpty() && lines_.first().startsWith(QChar(0xFEFF))) lines_.first() = lines_.first().sliced(1);
-  }
-
   static bool isV5Header(QStringView line) {
-    return line.toString().simplified().compare(QLatin1String(kHeaderV5), Qt::CaseInsensitive) == 0;
+    return line.startsWith(u'W', Qt::CaseInsensitive) &&
+           line.toString().simplified().compare(QLatin1String(kHeaderV5), Qt::CaseInsensitive) == 0;
   }
 
+  // Takes the line's text again, so views of the current line are void after it.
   void issue(qsizetype index, const QString& message) {
-    result_.issues.append(ParseIssue{int(index + 1), message, lines_[index].toString()});
+    result_.issues.append(ParseIssue{int(index + 1), message, lines_.at(index).toString()});
   }
 
   bool isOwnRoot(QStringView name) const {
@@ -199,37 +295,19 @@ class Parser {
     }
     ++pos;
     while (pos < line.size() && isSpace(line[pos])) ++pos;
-    QStringView data = line.sliced(pos);
-
-    // Hex data may go on over the following lines, each ending in a backslash.
-    QList<QStringView> pieces{data};
-    const qsizetype first = index;
-    if (data.startsWith(u"hex", Qt::CaseInsensitive)) {
-      while (pieces.last().endsWith(u'\\')) {
-        pieces.last().chop(1);
-        if (++index >= lines_.size()) {
-          index = lines_.size() - 1;
-          issue(first, QStringLiteral("hex data continues past the end of the file"));
-          return;
-        }
-        pieces.append(lines_[index].trimmed());
-      }
-      data = pieces.first();
-    }
+    const QStringView data = line.sliced(pos);
+    if (data.startsWith(u"hex", Qt::CaseInsensitive)) return hexValue(index, data, name);
     // Values of a key line that was skipped are skipped with it.
     if (!current_) return;
 
-    if (data == u"-" || (data.startsWith(u'-') && onlyTrailing(data, 1))) {
+    if (data.startsWith(u'-') && onlyTrailing(data, 1)) {
       current_->removeValue(name);
       return;
     }
     if (data.startsWith(u'"')) {
       QString text;
       qsizetype end = 0;
-      if (!quoted(data, end, text) || !onlyTrailing(data, end)) {
-        issue(first, QStringLiteral("malformed string value"));
-        return;
-      }
+      if (!quoted(data, end, text) || !onlyTrailing(data, end)) return issue(index, QStringLiteral("malformed string value"));
       current_->setValue(name, quint32(ValueType::String), stringData(text));
       return;
     }
@@ -239,85 +317,54 @@ class Parser {
       quint32 value = 0;
       int digits = 0;
       for (; i < data.size() && hexDigit(data[i]) >= 0; ++i, ++digits) value = value << 4 | quint32(hexDigit(data[i]));
-      if (digits < 1 || digits > 8 || !onlyTrailing(data, i)) {
-        issue(first, QStringLiteral("malformed dword value"));
-        return;
-      }
+      if (digits < 1 || digits > 8 || !onlyTrailing(data, i)) return issue(index, QStringLiteral("malformed dword value"));
       current_->setValue(name, quint32(ValueType::DWord), dwordData(value));
       return;
     }
-    if (data.startsWith(u"hex", Qt::CaseInsensitive)) {
-      quint32 type = quint32(ValueType::Binary);
-      qsizetype i = 3;
-      if (i < data.size() && data[i] == u'(') {
-        const qsizetype close = data.indexOf(u')', i);
-        bool ok = false;
-        if (close > i + 1) type = data.sliced(i + 1, close - i - 1).toUInt(&ok, 16);
-        if (!ok) {
-          issue(first, QStringLiteral("malformed value type in hex(..)"));
-          return;
-        }
-        i = close + 1;
-      }
-      if (i >= data.size() || data[i] != u':') {
-        issue(first, QStringLiteral("\":\" expected after hex"));
-        return;
-      }
-      pieces.first() = data.sliced(i + 1);
-      QByteArray bytes;
-      if (!hexBytes(pieces, bytes)) {
-        issue(first, QStringLiteral("malformed hex data"));
-        return;
-      }
-      // REGEDIT4 files hold string types in the ANSI code page; Windows
-      // converts them to UTF-16 when it imports them, and so do we.
-      if (ansiStrings_ && (type == quint32(ValueType::String) || type == quint32(ValueType::ExpandString) ||
-                           type == quint32(ValueType::MultiString)))
-        bytes = utf16Data(decode8Bit(bytes));
-      current_->setValue(name, type, bytes);
-      return;
-    }
-    issue(first, QStringLiteral("unknown kind of value data"));
+    issue(index, QStringLiteral("unknown kind of value data"));
   }
 
-  // Bytes of one or two hex digits separated by commas, over one or more
-  // lines; a trailing comma is tolerated. Written for speed: a hive may hold
-  // values of several megabytes.
-  static bool hexBytes(const QList<QStringView>& pieces, QByteArray& out) {
-    qsizetype bound = 0;  // n bytes take at least 2n - 1 characters
-    for (QStringView piece : pieces) bound += piece.size() / 2 + 1;
-    out.resize(bound);
-    char* const start = out.data();
-    char* w = start;
-    bool needComma = false;
-    for (QStringView piece : pieces) {
-      const QChar* c = piece.data();
-      const QChar* const end = c + piece.size();
-      while (c < end) {
-        const char16_t u = c->unicode();
-        if (u == u' ' || u == u'\t') {
-          ++c;
-        } else if (u == u';') {
-          break;
-        } else if (u == u',') {
-          if (!needComma) return false;
-          needComma = false;
-          ++c;
-        } else {
-          int value = hexDigit(*c);
-          if (value < 0 || needComma) return false;
-          if (++c < end && hexDigit(*c) >= 0) value = value << 4 | hexDigit(*c++);
-          *w++ = char(value);
-          needComma = true;
-        }
-      }
+  // hex:.. is binary, hex(N):.. a value of type N (in hex, as regedit writes
+  // it); the data may go on over lines that end in a backslash. A damaged
+  // value still consumes all its lines, so that it is reported only once.
+  void hexValue(qsizetype& index, QStringView data, const QString& name) {
+    const qsizetype first = index;
+    quint32 type = quint32(ValueType::Binary);
+    qsizetype i = 3;
+    bool ok = true;
+    if (i < data.size() && data[i] == u'(') {
+      const qsizetype close = data.indexOf(u')', i);
+      ok = false;
+      if (close > i + 1) type = data.sliced(i + 1, close - i - 1).toUInt(&ok, 16);
+      i = close + 1;
     }
-    out.truncate(w - start);
-    return true;
+    ok = ok && i > 0 && i < data.size() && data[i] == u':';
+    HexReader reader;
+    QStringView piece = ok ? data.sliced(i + 1) : data;
+    for (;;) {
+      const bool more = piece.endsWith(u'\\');
+      if (more) piece.chop(1);
+      ok = ok && reader.feed(piece);
+      if (!more) break;
+      if (++index >= lines_.size()) {
+        index = lines_.size() - 1;
+        return issue(first, QStringLiteral("hex data continues past the end of the file"));
+      }
+      piece = lines_.at(index).trimmed();
+    }
+    if (!ok) return issue(first, QStringLiteral("malformed hex value"));
+    if (!current_) return;
+    QByteArray bytes = reader.take();
+    // REGEDIT4 files hold string types in the ANSI code page; Windows
+    // converts them to UTF-16 when it imports them, and so do we.
+    if (ansiStrings_ && (type == quint32(ValueType::String) || type == quint32(ValueType::ExpandString) ||
+                         type == quint32(ValueType::MultiString)))
+      bytes = utf16Data(decode8Bit(bytes));
+    current_->setValue(name, type, bytes);
   }
 
+  Lines lines_;
   Root root_;
-  QList<QStringView> lines_;
   Parsed result_;
   KeyNode* current_ = nullptr;
   bool headerSeen_ = false;
@@ -326,10 +373,14 @@ class Parser {
 };
 
 void appendQuoted(QByteArray& out, const QString& text) {
+  // Both escaped characters are ASCII, which never occurs inside a UTF-8
+  // sequence, so the text is converted whole (keeping surrogate pairs intact).
+  const QByteArray utf8 = text.toUtf8();
+  out.reserve(out.size() + utf8.size() + 8);
   out.append('"');
-  for (QChar c : text) {
-    if (c == u'\\' || c == u'"') out.append('\\');
-    out.append(QStringView(&c, 1).toUtf8());
+  for (char c : utf8) {
+    if (c == '\\' || c == '"') out.append('\\');
+    out.append(c);
   }
   out.append('"');
 }
@@ -382,7 +433,11 @@ void appendValue(QByteArray& out, const Value& v) {
   if (v.type == quint32(ValueType::String) && quotableText(v.data, text)) {
     appendQuoted(out, text);
   } else if (v.type == quint32(ValueType::DWord) && v.data.size() == 4) {
-    out.append("dword:" + QByteArray::number(*dwordValue(v.data), 16).rightJustified(8, '0'));
+    static const char digits[] = "0123456789abcdef";
+    const quint32 value = *dwordValue(v.data);
+    char text[15] = "dword:";
+    for (int i = 0; i < 8; ++i) text[6 + i] = digits[(value >> (28 - 4 * i)) & 15];
+    out.append(text, 14);
   } else {
     out.append(v.type == quint32(ValueType::Binary) ? QByteArray("hex:")
                                                     : "hex(" + QByteArray::number(v.type, 16) + "):");
@@ -410,8 +465,7 @@ QString rootName(Root root) {
 }
 
 Parsed parse(const QByteArray& bytes, Root root) {
-  Parser parser(root);
-  return parser.run(bytes);
+  return Parser(bytes, root).run();
 }
 
 QByteArray serialize(const KeyNode& tree, Root root) {

@@ -123,6 +123,7 @@ TEST_F(RegistryTest, TypedValuesRoundTripThroughTheFile) {
       {"Empty", QString()},
       {"Escapes", QString(R"(say "hi" \ C:\dir\)")},
       {"Korean", QString::fromUtf8("루미캐스터 한글")},
+      {"Beyond16Bits", QString::fromUtf8("영화 🎬 𝄞")},
       {"Lines", QString("first\nsecond\r\nthird")},
       {"Nul", QString::fromUtf16(u"a\0b", 3)},
       {"LoneSurrogate", QString(QChar(0xD800))},
@@ -152,7 +153,7 @@ TEST_F(RegistryTest, TypedValuesRoundTripThroughTheFile) {
                            "\n\"Path\"=\"/home/tv/Lumicaster\"\n", "\n\"Resolution\"=dword:00000002\n",
                            "\n@=\"the default value\"\n", "\n\"@\"=\"a value really named @\"\n",
                            "\n\"Escapes\"=\"say \\\"hi\\\" \\\\ C:\\\\dir\\\\\"\n",
-                           "\n\"Korean\"=\"루미캐스터 한글\"\n", "\n\"Lines\"=hex(1):", "\n\"NoBytes\"=hex:\n",
+                           "\n\"Korean\"=\"루미캐스터 한글\"\n", "\n\"Beyond16Bits\"=\"영화 🎬 𝄞\"\n", "\n\"Lines\"=hex(1):", "\n\"NoBytes\"=hex:\n",
                            "\n\"AllBytes\"=hex:00,01,02,"})
     EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line;
   for (const QString& line : text.split('\n')) EXPECT_LE(line.size(), 80) << line.toStdString();
