@@ -435,9 +435,9 @@ void appendValue(QByteArray& out, const Value& v) {
   } else if (v.type == quint32(ValueType::DWord) && v.data.size() == 4) {
     static const char digits[] = "0123456789abcdef";
     const quint32 value = *dwordValue(v.data);
-    char text[15] = "dword:";
-    for (int i = 0; i < 8; ++i) text[6 + i] = digits[(value >> (28 - 4 * i)) & 15];
-    out.append(text, 14);
+    char dword[15] = "dword:";
+    for (int i = 0; i < 8; ++i) dword[6 + i] = digits[(value >> (28 - 4 * i)) & 15];
+    out.append(dword, 14);
   } else {
     out.append(v.type == quint32(ValueType::Binary) ? QByteArray("hex:")
                                                     : "hex(" + QByteArray::number(v.type, 16) + "):");

@@ -476,6 +476,7 @@ TEST_F(RegistryTest, FilesFromRegeditAndFromPeopleLoad) {
     const char* label;
     QByteArray file;
     std::vector<Expect> expects;
+    QStringList writtenLines = {};  // some lines the hive holds once written back
   };
   const std::vector<Case> cases = {
       {"regedit 5 export: UTF-16LE, BOM, CRLF",
@@ -502,7 +503,9 @@ TEST_F(RegistryTest, FilesFromRegeditAndFromPeopleLoad) {
         raw(font, "TempDir", ValueType::ExpandString, utf16z("%TEMP%")),
         raw(font, "Codecs", ValueType::MultiString, QByteArray("a\0\0\0b\0\0\0\0\0", 10)),
         raw(font, "Size", ValueType::QWord, QByteArray("\x01\0\0\0\0\0\0\0", 8)),
-        raw(font, "Odd", ValueType::DWord, QByteArray("\x01\x02", 2))}},
+        raw(font, "Odd", ValueType::DWord, QByteArray("\x01\x02", 2))},
+       {"\"TempDir\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,00,00", "\"Codecs\"=hex(7):61,00,00,00,62,00,00,00,00,00",
+        "\"Size\"=hex(b):01,00,00,00,00,00,00,00", "\"Odd\"=hex(4):01,02", "\"PosX\"=dword:00000064"}},
       {"REGEDIT4 export in the Korean ANSI code page",
        QByteArray("REGEDIT4\r\n\r\n"
                   "[HKEY_CURRENT_USER\\Software\\Quelmar\\Lumicaster\\Keywarden]\r\n"
@@ -542,6 +545,8 @@ TEST_F(RegistryTest, FilesFromRegeditAndFromPeopleLoad) {
       ADD_FAILURE() << i.line << ": " << i.message.toStdString() << ": " << i.text.toStdString();
     // Writing the hive back keeps every value as it was.
     ASSERT_TRUE(Key::create(Root::CurrentUser, "Software\\Touched").writeDWord("Yes", 1));
+    const QStringList written = QString::fromUtf8(fileBytes(hiveFile(Root::CurrentUser))).split('\n');
+    for (const QString& line : c.writtenLines) EXPECT_TRUE(written.contains(line)) << line.toStdString();
     rereadFromDisk(Root::CurrentUser);
     checkExpectations(c.expects);
     EXPECT_FALSE(QFile::exists(hiveFile(Root::CurrentUser) + ".bak"));
@@ -550,21 +555,24 @@ TEST_F(RegistryTest, FilesFromRegeditAndFromPeopleLoad) {
 
 TEST_F(RegistryTest, MalformedLinesAreReportedAndTheOriginalIsKept) {
   const QByteArray original =
-      "Windows Registry Editor Version 5.00\n"                    // 1
-      "\n"                                                        // 2
-      "[HKEY_CURRENT_USER\\Software\\Quelmar\\Lumicaster\\Client]\n"  // 3
-      "\"Path\"=\"/home/tv\"\n"                                   // 4
-      "\"Resolution\"=dword:xyz\n"                                // 5
-      "\n"                                                        // 6
-      "[HKEY_LOCAL_MACHINE\\Software\\Elsewhere]\n"               // 7
-      "\"Intruder\"=\"x\"\n"                                      // 8
-      "\n"                                                        // 9
-      "[HKEY_CURRENT_USER\\Software\\Quelmar\\Lumicaster\\Keywarden\n"  // 10
-      "\"Lost\"=dword:00000001\n"                                 // 11
-      "Name=unquoted\n"                                           // 12
-      "[HKEY_CURRENT_USER\\Software\\Quelmar\\Lumicaster\\Keywarden]\n"  // 13
-      "\"ComPort\"=dword:00000002\n"                              // 14
-      "\"Broken\"=\"no end\n";                                    // 15
+      "Windows Registry Editor Version 5.00\n"                          // 1
+      "\"Early\"=\"before any key\"\n"                                   // 2
+      "[HKEY_CURRENT_USER\\Software\\Quelmar\\Lumicaster\\Client]\n"     // 3
+      "\"Path\"=\"/home/tv\"\n"                                         // 4
+      "\"Resolution\"=dword:xyz\n"                                      // 5
+      "\n"                                                              // 6
+      "[HKEY_LOCAL_MACHINE\\Software\\Elsewhere]\n"                     // 7
+      "\"Intruder\"=\"x\"\n"                                            // 8
+      "\n"                                                              // 9
+      "[HKEY_CURRENT_USER\\Software\\Quelmar\\Lumicaster\\Keywarden\n"    // 10
+      "\"Lost\"=dword:00000001\n"                                       // 11
+      "Name=unquoted\n"                                                 // 12
+      "[HKEY_CURRENT_USER\\Software\\Quelmar\\Lumicaster\\Keywarden]\n"   // 13
+      "\"ComPort\"=dword:00000002\n"                                    // 14
+      "\"Broken\"=\"no end\n"                                            // 15
+      "\"Bytes\"=hex:01,zz,\\\n"                                        // 16
+      "  02\n"                                                          // 17
+      "\"Cut\"=hex:01,\\\n";                                            // 18
   putFile(hiveFile(Root::CurrentUser), original);
 
   static QStringList warnings;
@@ -573,15 +581,15 @@ TEST_F(RegistryTest, MalformedLinesAreReportedAndTheOriginalIsKept) {
       [](QtMsgType, const QMessageLogContext&, const QString& message) { warnings.append(message); });
   checkExpectations({str(kClient, "Path", "/home/tv"), absent(kClient, "Resolution"),
                      dword(kLumi + "\\Keywarden", "ComPort", 2), absent(kLumi + "\\Keywarden", "Lost"),
-                     absent("Software\\Elsewhere")});
+                     absent(kLumi + "\\Keywarden", "Bytes"), absent("Software\\Elsewhere")});
   qInstallMessageHandler(previous);
 
   QList<int> lines;
   for (const ParseIssue& i : lastLoadIssues(Root::CurrentUser)) lines.append(i.line);
-  EXPECT_EQ(lines, (QList<int>{5, 7, 10, 12, 15}));
-  ASSERT_EQ(warnings.size(), 5);
-  EXPECT_TRUE(warnings[0].contains("HKEY_CURRENT_USER.reg:5:")) << warnings[0].toStdString();
-  EXPECT_TRUE(warnings[1].contains(":7:") && warnings[1].contains("outside")) << warnings[1].toStdString();
+  EXPECT_EQ(lines, (QList<int>{2, 5, 7, 10, 12, 15, 16, 18}));
+  ASSERT_EQ(warnings.size(), 8);
+  EXPECT_TRUE(warnings[1].contains("HKEY_CURRENT_USER.reg:5:")) << warnings[1].toStdString();
+  EXPECT_TRUE(warnings[2].contains(":7:") && warnings[2].contains("outside")) << warnings[2].toStdString();
 
   const QString backup = hiveFile(Root::CurrentUser) + ".bak";
   EXPECT_FALSE(QFile::exists(backup));  // reading alone changes nothing
