@@ -36,10 +36,10 @@ int writeMany(int id, int count) {
 
 // The blob's bytes follow from its first four, so a reader can tell a whole
 // blob from a mixed or cut one.
-QByteArray blob(quint32 seed, int size) {
+QByteArray blob(quint32 generation, int size) {
   QByteArray data(size, Qt::Uninitialized);
-  for (int i = 0; i < size; ++i) data[i] = char((seed * 31u + quint32(i)) & 0xff);
-  for (int i = 0; i < 4; ++i) data[i] = char(seed >> (8 * i));
+  for (int i = 0; i < size; ++i) data[i] = char((generation * 31u + quint32(i)) & 0xff);
+  for (int i = 0; i < 4; ++i) data[i] = char(generation >> (8 * i));
   return data;
 }
 
@@ -48,9 +48,9 @@ int churn() {
   quint32 counter = 0;
   key.readDWord(QStringLiteral("Counter"), counter);
   bool announced = false;
-  for (quint32 seed = counter + 1;; ++seed) {
-    if (!key.writeBinary(QStringLiteral("Blob"), blob(seed, 1 << 20))) return 1;
-    if (!key.writeDWord(QStringLiteral("Counter"), seed)) return 1;
+  for (quint32 generation = counter + 1;; ++generation) {
+    if (!key.writeBinary(QStringLiteral("Blob"), blob(generation, 1 << 20))) return 1;
+    if (!key.writeDWord(QStringLiteral("Counter"), generation)) return 1;
     if (!announced) {
       std::puts("ready");
       std::fflush(stdout);
