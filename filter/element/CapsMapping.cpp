@@ -149,8 +149,13 @@ Picture pictureOf(const GstVideoFrame& frame) {
   p.width = GST_VIDEO_FRAME_WIDTH(&frame);
   p.height = GST_VIDEO_FRAME_HEIGHT(&frame);
   p.bottomUp = false;
-  const int planes = p.planeCount();
-  for (int c = 0; c < planes; ++c) {
+  if (p.planeCount() == 1) {
+    // Packed: the row start, not the first component's byte (R is not first in BGRx).
+    p.planes[0].data = static_cast<std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+    p.planes[0].stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+    return p;
+  }
+  for (int c = 0; c < 3; ++c) {  // Y, U, V wherever their planes lie
     p.planes[c].data = static_cast<std::uint8_t*>(GST_VIDEO_FRAME_COMP_DATA(&frame, c));
     p.planes[c].stride = GST_VIDEO_FRAME_COMP_STRIDE(&frame, c);
   }
