@@ -110,7 +110,8 @@ TEST_F(ServerProcess, LogsOneLinePerReport) {
     expected += "usage " + QByteArray::number(int(kind)) + '\n';
     ASSERT_TRUE(waitForStats(expected)) << stats().constData();
   }
-  EXPECT_TRUE(waitUntil([&] { return process_.readAllStandardOutput() == expected; }));
+  QByteArray printed;  // read in pieces as the server writes them
+  EXPECT_TRUE(waitUntil([&] { return (printed += process_.readAllStandardOutput()) == expected; })) << printed.constData();
 }
 
 TEST_F(ServerProcess, HostileClientsAreDroppedAndOthersCarryOn) {
