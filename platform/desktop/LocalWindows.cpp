@@ -15,6 +15,10 @@ class PostedMessageEvent : public QEvent {
   WindowMessage message;
 };
 
+// Holds are per user-interface thread, like the loops they guard.
+thread_local int holdDepth = 0;
+thread_local std::vector<std::pair<QPointer<QObject>, WindowMessage>>* held = nullptr;
+
 }  // namespace
 
 // Lives as a child of the registered widget: the receiver of its posted
@@ -30,7 +34,12 @@ class LocalWindows::Slot : public QObject {
  protected:
   bool event(QEvent* e) override {
     if (e->type() != kPostedMessage) return QObject::event(e);
-    owner_->deliver(id_, static_cast<PostedMessageEvent*>(e)->message);
+    auto* posted = static_cast<PostedMessageEvent*>(e);
+    if (holdDepth > 0) {
+      held->emplace_back(this, std::move(posted->message));
+      return true;
+    }
+    owner_->deliver(id_, posted->message);
     return true;
   }
   bool eventFilter(QObject* watched, QEvent* e) override {
@@ -108,6 +117,19 @@ std::int64_t LocalWindows::deliver(WindowId id, const WindowMessage& message) {
   // A copy: the handler may unregister or destroy its own window.
   MessageHandler handler = it->second.handler;
   return handler(message);
+}
+
+LocalWindows::HoldPosted::HoldPosted() {
+  if (holdDepth++ == 0) held = new std::vector<std::pair<QPointer<QObject>, WindowMessage>>;
+}
+
+LocalWindows::HoldPosted::~HoldPosted() {
+  if (--holdDepth > 0) return;
+  // Back into the queue in their order; they come before anything posted later.
+  for (auto& [slot, message] : *held)
+    if (slot) QCoreApplication::postEvent(slot, new PostedMessageEvent(std::move(message)));
+  delete held;
+  held = nullptr;
 }
 
 bool LocalWindows::post(WindowId id, WindowMessage message) {

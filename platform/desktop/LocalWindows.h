@@ -33,6 +33,17 @@ class LocalWindows {
   // when the window is destroyed first.
   bool post(WindowId id, WindowMessage message);
 
+  // While a hold is alive, posted messages that come up in the event loop
+  // wait (in order) instead of reaching their handlers: the user-interface
+  // thread is blocked in an operation that lets only painting through.
+  class HoldPosted {
+   public:
+    HoldPosted();
+    ~HoldPosted();
+    HoldPosted(const HoldPosted&) = delete;
+    HoldPosted& operator=(const HoldPosted&) = delete;
+  };
+
  private:
   class Slot;
   struct Entry {

@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPainter>
+#include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 #include "common/suite/PeerWindows.h"
+#include "common/suite/RepaintPump.h"
 #include "common/suite/SuiteMessages.h"
 #include "common/suite/SuiteWindow.h"
 #include "platform/desktop/InProcessDesktop.h"
@@ -99,6 +103,53 @@ TEST(InProcessDesktop, ClaimRemoteKeysReachesTheManagerOnly) {
   EXPECT_EQ(claim.dataWord, 1135u);
   EXPECT_EQ(claim.wParam, shell.suite->id());
   EXPECT_TRUE(claim.data.isEmpty());
+}
+
+class CountingWidget : public QWidget {
+ public:
+  int paints = 0;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    ++paints;
+    QPainter(this).fillRect(rect(), Qt::blue);
+  }
+};
+
+TEST(RepaintOnly, PaintsWhilePostedMessagesAndTimersWait) {
+  InProcessDesktop d;
+  Window w(d, "W");
+  CountingWidget painted;
+  painted.resize(100, 100);
+  painted.show();
+  QCoreApplication::processEvents();
+  bool timerFired = false;
+  {
+    suite::RepaintOnly blocked;
+    d.post(w.suite->id(), suite::WM_REMOTE_KEY, suite::KeyDown, 0);
+    QTimer::singleShot(1, Qt::PreciseTimer, [&] { timerFired = true; });
+    const int before = painted.paints;
+    painted.update();
+    for (int i = 0; i < 5; ++i) {
+      QThread::msleep(3);
+      blocked.pump();
+    }
+    EXPECT_GT(painted.paints, before);
+    EXPECT_TRUE(w.received.empty());
+    EXPECT_FALSE(timerFired);
+    d.post(w.suite->id(), suite::WM_REMOTE_KEY, suite::KeyUp, 0);
+    blocked.pump();
+  }
+  d.post(w.suite->id(), suite::WM_REMOTE_KEY, suite::KeyOk, 0);
+  for (int i = 0; i < 3; ++i) {
+    QThread::msleep(3);
+    QCoreApplication::processEvents();
+  }
+  EXPECT_TRUE(timerFired);
+  ASSERT_EQ(w.received.size(), 3u);
+  EXPECT_EQ(w.received[0].wParam, 16u) << "held messages keep their order";
+  EXPECT_EQ(w.received[1].wParam, 15u);
+  EXPECT_EQ(w.received[2].wParam, 13u);
 }
 
 TEST(KeyCodes, NamesAndNumbers) {
