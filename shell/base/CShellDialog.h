@@ -1,0 +1,83 @@
+#pragma once
+// The base of every full-screen shell window: 800 x 600 over the main window,
+// the current window while it is in front, the manager's key target, keys
+// forwarded to the movie player while it runs, the pointer hidden 6 seconds
+// after it last moved, dragging and snapping in windowed mode.
+#include <QDialog>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+#include "common/suite/SuiteWindow.h"
+#include "shell/base/ShellContext.h"
+
+namespace lumi::shell {
+
+// The shell's own key command, posted to the current window.
+inline constexpr std::uint32_t WM_SHELL_KEY = 0x470;
+// A skinned button under the mouse (wParam = control id).
+inline constexpr std::uint32_t WM_BUTTON_HOVER = 0x462;
+
+class CShellDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  CShellDialog(CShellDialog* parent, ShellContext& context);
+  ~CShellDialog() override;
+
+  ShellContext& context() const { return context_; }
+  desktop::WindowId windowId() const { return suiteWindow_ ? suiteWindow_->id() : 0; }
+  CShellDialog* parentShellWindow() const { return parent_; }
+
+  // Leaves this screen: the parent is shown again and becomes current, then
+  // this window is destroyed.
+  void DestroyWindow();
+  // Minimise restores the display settings found at start; restore switches
+  // back to television mode.
+  void Minimise();
+  void Restore();
+  // Timers 223 and 224: take an on-screen indication away after `ms`.
+  void StartIndicationTimer(int id, int ms = 5000);
+  bool pointerHidden() const { return pointerHidden_; }
+
+ protected:
+  // The key-code handling of the screen (`WM_SHELL_KEY`).
+  virtual void OnShellKey(int code) {}
+  // Messages other than the ones every shell window handles; nullopt leaves
+  // them to the default handling.
+  virtual std::optional<std::int64_t> OnMessage(const desktop::WindowMessage& message) { return std::nullopt; }
+  // The window has been shown for the first time (dialog initialisation).
+  virtual void OnInitDialog() {}
+
+  bool event(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void changeEvent(QEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private slots:
+  void hidePointer();
+
+ private:
+  std::optional<std::int64_t> handleMessage(const desktop::WindowMessage& message);
+  void pointerMoved(const QPoint& global);
+  void showPointer();
+
+  ShellContext& context_;
+  QPointer<CShellDialog> parent_;
+  std::unique_ptr<suite::SuiteWindow> suiteWindow_;
+  QTimer pointerTimer_;  // 210
+  QTimer indication223_, indication224_;
+  QPoint lastPointer_;
+  bool pointerHidden_ = false;
+  bool initialised_ = false;
+  bool displayModeChanging_ = false;
+  std::optional<QPoint> dragOffset_;
+};
+
+}  // namespace lumi::shell

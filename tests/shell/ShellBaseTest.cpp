@@ -1,0 +1,160 @@
+// The shell base window on the in-process desktop with offscreen widgets.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+
+#include "common/suite/SuiteMessages.h"
+#include "common/suite/SuiteWindow.h"
+#include "platform/desktop/InProcessDesktop.h"
+#include "platform/registry/Registry.h"
+#include "shell/base/CShellDialog.h"
+#include "shell/base/WindowPlacement.h"
+#include "tests/support/TestPaths.h"
+
+using namespace lumi;
+using desktop::WindowMessage;
+using shell::CShellDialog;
+
+namespace {
+
+class Screen : public CShellDialog {
+ public:
+  using CShellDialog::CShellDialog;
+  std::vector<int> keys;
+
+ protected:
+  void OnShellKey(int code) override { keys.push_back(code); }
+};
+
+// Another program's window: records what it gets and answers copy data.
+struct Peer {
+  Peer(desktop::Desktop& d, const QString& title, std::int64_t answer) {
+    widget.setWindowTitle(title);
+    window = std::make_unique<suite::SuiteWindow>(
+        &widget,
+        [this, answer](const WindowMessage& m) -> std::optional<std::int64_t> {
+          received.push_back(m);
+          return answer;
+        },
+        suite::SuiteWindow::Ping::Answer, d);
+  }
+  QWidget widget;
+  std::unique_ptr<suite::SuiteWindow> window;
+  std::vector<WindowMessage> received;
+};
+
+class ShellBase : public ::testing::Test {
+ protected:
+  ShellBase() {
+    auto d = std::make_unique<desktop::InProcessDesktop>();
+    desktop_ = d.get();
+    desktop::Desktop::setInstance(std::move(d));
+    context_.desktop = desktop_;
+    context_.managerTitle = "Lumicaster Manager";
+  }
+  ~ShellBase() override { desktop::Desktop::setInstance(nullptr); }
+
+  test::PrivateEnvironment env_;
+  desktop::InProcessDesktop* desktop_;
+  shell::ShellContext context_;
+};
+
+TEST_F(ShellBase, RemoteKeysGoToTheCurrentWindowOrToTheRunningPlayer) {
+  Screen main(nullptr, context_);
+  context_.main = &main;
+  main.show();
+  Screen child(&main, context_);
+  child.show();
+  ASSERT_EQ(context_.current, &child);
+
+  desktop_->post(main.windowId(), suite::WM_REMOTE_KEY, suite::KeyDown, 0);
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(child.keys, std::vector<int>{suite::KeyDown});
+  EXPECT_TRUE(main.keys.empty());
+
+  Peer player(*desktop_, "Lumicaster Movie Player", 77);
+  EXPECT_EQ(desktop_->send(main.windowId(), suite::WM_REMOTE_KEY, suite::KeyPause, 0), 77);
+  ASSERT_EQ(player.received.back().message, desktop::WM_COPYDATA);
+  EXPECT_EQ(player.received.back().dataWord, static_cast<std::uint64_t>(suite::KeyPause));
+  EXPECT_EQ(player.received.back().wParam, main.windowId());
+  EXPECT_TRUE(player.received.back().data.isEmpty());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(child.keys.size(), 1u) << "the player's key does not reach the menu";
+}
+
+TEST_F(ShellBase, EachNewScreenAndTheParentOnLeavingBecomeTheManagersKeyTarget) {
+  Peer manager(*desktop_, "Lumicaster Manager", 0);
+  Screen main(nullptr, context_);
+  context_.main = &main;
+  main.show();
+  auto* child = new Screen(&main, context_);
+  child->show();
+  main.hide();
+  const auto childId = child->windowId();
+  child->DestroyWindow();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  EXPECT_EQ(context_.current, &main);
+  EXPECT_TRUE(main.isVisible());
+  std::vector<std::uint64_t> targets;
+  for (const WindowMessage& m : manager.received)
+    if (m.message == desktop::WM_COPYDATA && m.dataWord == suite::kCopyClaimKeys) targets.push_back(m.wParam);
+  EXPECT_EQ(targets, (std::vector<std::uint64_t>{main.windowId(), childId, main.windowId()}));
+}
+
+TEST_F(ShellBase, PointerHidesWhenTheTimerFiresAndComesBackWhenItMoves) {
+  Screen main(nullptr, context_);
+  context_.main = &main;
+  main.show();
+  main.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  QMetaObject::invokeMethod(&main, "hidePointer");
+  EXPECT_TRUE(main.pointerHidden());
+  QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(12345, 12345), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&main, &move);
+  EXPECT_FALSE(main.pointerHidden());
+  main.hide();
+  QMetaObject::invokeMethod(&main, "hidePointer");
+  EXPECT_FALSE(main.pointerHidden()) << "only an active, visible window hides the pointer";
+}
+
+TEST_F(ShellBase, MovingWritesThePositionAndChildrenLieOverTheMainWindow) {
+  Screen main(nullptr, context_);
+  context_.main = &main;
+  main.show();
+  main.move(40, 30);
+  QCoreApplication::processEvents();
+  quint32 x = 0, y = 0;
+  registry::Key root = registry::Key::open(registry::Root::CurrentUser, shell::kRegistryRoot);
+  ASSERT_TRUE(root.readDWord("PosX", x) && root.readDWord("PosY", y));
+  EXPECT_EQ(QPoint(int(x), int(y)), QPoint(40, 30));
+  Screen child(&main, context_);
+  child.show();
+  EXPECT_EQ(child.pos(), QPoint(40, 30));
+}
+
+TEST(WindowPlacement, CentresAndSnapsWithinTwoPixels) {
+  EXPECT_EQ(shell::CentredPosition(QRect(0, 0, 1920, 1080)), QPoint(560, 240));
+  EXPECT_EQ(shell::CentredPosition(QRect(1920, 0, 1025, 768)), QPoint(1920 + 112, 84));
+  struct Case {
+    QPoint proposed;
+    QPoint snapped;
+  };
+  const QSize monitor(1024, 768);
+  for (const Case& c : {Case{{2, 100}, {0, 100}}, Case{{-2, -1}, {0, 0}}, Case{{3, 3}, {3, 3}},
+                        Case{{226, 50}, {224, 50}}, Case{{221, 50}, {221, 50}}, Case{{100, 130}, {100, 128}},
+                        Case{{100, 100}, {100, 100}}})
+    EXPECT_EQ(shell::SnapToEdges(QRect(c.proposed, shell::kShellWindowSize), monitor, 40).topLeft(), c.snapped)
+        << c.proposed.x() << "," << c.proposed.y();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
