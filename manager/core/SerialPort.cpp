@@ -9,7 +9,7 @@
 
 #include "manager/core/RemoteSettings.h"
 
-Q_LOGGING_CATEGORY(lcSerial, "lumi.manager.serial")
+Q_LOGGING_CATEGORY(lcSerial, "lumi.manager.serial", QtInfoMsg)
 
 namespace lumi::manager {
 namespace {
@@ -77,7 +77,7 @@ bool SerialPort::openDevice(const QString& device, qint32 baud) {
     // A vanished device shows as a read or resource error, and the port's
     // notifier would keep firing on the hung-up line: close at once.
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
-    errorText_ = port_->errorString();
+    errorText_ = QStringLiteral("the device stopped answering (%1)").arg(port_->errorString());
     qCWarning(lcSerial, "%s lost: %s", qPrintable(device_), qPrintable(errorText_));
     // The port is still inside its own notification: close it, delete it later.
     port_->disconnect(this);
