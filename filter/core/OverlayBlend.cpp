@@ -112,8 +112,16 @@ void blendYuy2(const std::uint8_t* video, const std::uint8_t* bitmap, std::uint8
   const __m128i byteMask = _mm_set1_epi32(0xFF);
   const __m128i base = _mm_set_epi16(128, 16, 128, 16, 128, 16, 128, 16);
   const __m128i limit = _mm_set1_epi32(254);
+  const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
   for (; i + 4 <= pairs; i += 4) {
     const __m128i v8 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(video + 4 * i));
+    // Menus are mostly transparent: four pairs with every alpha at 0xFF keep the video.
+    const __m128i a0 = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bitmap + 8 * i)), alphaMask);
+    const __m128i a1 = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bitmap + 8 * i + 16)), alphaMask);
+    if (_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi32(a0, alphaMask), _mm_cmpeq_epi32(a1, alphaMask))) == 0xFFFF) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), v8);
+      continue;
+    }
     __m128i result[2];
     __m128i keep[2];
     for (int half = 0; half < 2; ++half) {

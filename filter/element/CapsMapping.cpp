@@ -90,9 +90,16 @@ const char* gstFormatName(PixelFormat format) {
 }
 
 std::optional<PixelFormat> pixelFormatOf(GstVideoFormat format) {
-  for (PixelFormat f : kAllPixelFormats)
-    if (gst_video_format_from_string(gstFormatName(f)) == format) return f;
-  return std::nullopt;
+  switch (format) {
+    case GST_VIDEO_FORMAT_YUY2: return PixelFormat::YUY2;
+    case GST_VIDEO_FORMAT_YV12: return PixelFormat::YV12;
+    case GST_VIDEO_FORMAT_RGB15: return PixelFormat::RGB555;
+    case GST_VIDEO_FORMAT_RGB16: return PixelFormat::RGB565;
+    case GST_VIDEO_FORMAT_BGR: return PixelFormat::RGB24;
+    case GST_VIDEO_FORMAT_BGRx: return PixelFormat::RGB32;
+    case GST_VIDEO_FORMAT_BGRA: return PixelFormat::ARGB32;
+    default: return std::nullopt;
+  }
 }
 
 GstCaps* templateCaps() {
