@@ -138,6 +138,32 @@ TEST(Element, RedrawRepaintsTheLastFrame) {
   gst_caps_unref(caps);
 }
 
+TEST(Element, OverlayBitmapIsBlendedIntoYUY2AndIgnoredForYV12) {
+  for (const char* format : {"YUY2", "YV12"}) {
+    Harness harness;
+    const int w = 48, h = 32;
+    std::vector<std::uint8_t> pixels(std::size_t(w) * h * 4, 0);  // opaque black everywhere
+    const CaptionBitmap bitmap{w, h, w * 4, pixels.data()};
+    ASSERT_EQ(harness.blend()->SetOverlayBitmap(&bitmap), S_OK);
+    pixels.assign(pixels.size(), 0xFF);  // the filter took its own copy
+    GstCaps* caps = videoCaps(format, w, h);
+    gst_harness_set_src_caps(harness.get(), gst_caps_ref(caps));
+    GstBuffer* in = makeFrame(caps, 8);
+    const auto picture = pictureBytes(in, caps);
+    GstBuffer* out = harness.transform(in);
+    ASSERT_NE(out, nullptr);
+    const auto result = pictureBytes(out, caps);
+    if (std::string(format) == "YV12") {
+      EXPECT_EQ(result, picture);
+    } else {
+      // U 0, Y 0 in every bitmap pixel: the bitmap alone shows.
+      EXPECT_TRUE(std::all_of(result.begin(), result.end(), [](auto b) { return b == 0; }));
+    }
+    gst_buffer_unref(out);
+    gst_caps_unref(caps);
+  }
+}
+
 TEST(Element, BadInputFromThePlayer) {
   Harness harness;
   ICaptionBlend* b = harness.blend();
