@@ -46,7 +46,8 @@ void ConnectionProcedure::connectReceiver(RemoteModel model) {
   host_.startReader();
   host_.takeForegroundAsKeyTarget();
 
-  // Model B identifies itself on every system of the NT family, which this is.
+  // Only the Windows 95 family skipped model B's identification; here it
+  // always runs, as on the NT family.
   if (model == RemoteModel::A) {
     ready_ = true;
     host_.setInputValueLine(strings_.text(textid::kPressRemote));

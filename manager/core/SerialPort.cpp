@@ -14,7 +14,8 @@ Q_LOGGING_CATEGORY(lcSerial, "lumi.manager.serial", QtInfoMsg)
 namespace lumi::manager {
 namespace {
 
-// The driver keeps at least this much of the line before the reader takes it.
+// How much of the line is kept before the reader takes it (the driver queue
+// size of the Windows original).
 constexpr qint64 kQueueSize = 10000;
 
 }  // namespace
@@ -52,9 +53,9 @@ bool SerialPort::openDevice(const QString& device, qint32 baud) {
   port_->setPortName(device);
   port_->setBaudRate(baud);
   port_->setDataBits(QSerialPort::DataBits(dataBits));
-  // Model A leaves these to the driver on the original platform, whose
-  // defaults are exactly these; a Linux tty's own defaults would turn on
-  // XON/XOFF and swallow the bytes 0x11 and 0x13 of a packet.
+  // Model A leaves these to the driver in the Windows original, whose
+  // defaults are exactly these; a Linux tty's own defaults would keep XON/XOFF
+  // on and swallow the bytes 0x11 and 0x13 of a packet.
   port_->setParity(QSerialPort::NoParity);
   port_->setStopBits(QSerialPort::OneStop);
   port_->setFlowControl(QSerialPort::NoFlowControl);

@@ -261,6 +261,10 @@ int main(int argc, char** argv) {
           typed.push_back(*one);
         }
       }
+      // Bytes wait in the pseudo terminal until a reader opens it, and then
+      // arrive as one read.
+      if (!typed.empty() && line.pty && !readerPresent(line.fd))
+        err << "no reader has " << line.device << " open yet; the packets wait for one" << Qt::endl;
       for (const Press& press : typed)
         if (!send(line, press, repeat, gapMs)) return 1;
     }
