@@ -43,7 +43,7 @@ class Alternation {
 
 // When the bytes waiting on the line make one read. The line is polled every
 // millisecond, far faster than a packet arrives (a model A packet takes about
-// 10 ms at 9600 baud, a model B packet 25 ms at 1200 baud), so taking whatever
+// 10 ms at 9600 baud, a model B packet over 20 ms at 1200 baud), so taking whatever
 // waits at each tick would cut packets in pieces and decode the pieces. Whole
 // packets are taken at once; anything else once the line has been quiet for
 // a few characters' time, so garbage and cut packets still come through.

@@ -64,8 +64,8 @@ bool SerialPort::openDevice(const QString& device, qint32 baud) {
   if (!port_->open(QIODevice::ReadWrite)) return fail(port_->errorString());
 
   if (!pseudoTerminal_) {
-    // Some drivers (USB adapters among them) accept a data size they cannot
-    // do and quietly keep another; the receiver would then read garbage.
+    // A driver may take a data size it cannot do and quietly keep another (a
+    // pseudo terminal does just that); the receiver would then read garbage.
     termios tio {};
     const tcflag_t want = dataBits == 7 ? CS7 : CS8;
     if (::tcgetattr(int(port_->handle()), &tio) != 0 || (tio.c_cflag & CSIZE) != want)
