@@ -106,7 +106,7 @@ TEST_P(VolumeKeys, Table) {
   EXPECT_EQ(onDisk, c.storedAfter);
   if (kind == Control::Real) {
     auto* real = static_cast<media::MusicPlayerControl*>(control.get());
-    EXPECT_NEAR(real->appliedLinearVolume(), media::linearVolume(c.volume), 1e-9);
+    EXPECT_NEAR(real->appliedLinearVolume(), media::linearVolume(c.volume), 1e-6);
     EXPECT_EQ(real->appliedMute(), c.mute);
   }
 }
