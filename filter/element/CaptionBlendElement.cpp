@@ -96,22 +96,22 @@ gboolean onSinkEvent(GstBaseTransform* bt, GstEvent* event) {
   return GST_BASE_TRANSFORM_CLASS(lumi_caption_blend_parent_class)->sink_event(bt, event);
 }
 
-void onSetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+void onSetProperty(GObject* object, guint id, const GValue* value, GParamSpec* param) {
   CaptionBlendFilter* f = self(object)->filter;
   switch (id) {
     case PROP_TEXT: f->SetText(g_value_get_string(value)); break;
     case PROP_POSITION: f->SetPosition(g_value_get_int(value)); break;
-    default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
   }
 }
 
-void onGetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+void onGetProperty(GObject* object, guint id, GValue* value, GParamSpec* param) {
   CaptionBlendFilter* f = self(object)->filter;
   switch (id) {
     case PROP_COM_OBJECT: g_value_set_pointer(value, static_cast<lumi::com::ICaptionBlend*>(f)); break;
     case PROP_TEXT: g_value_set_string(value, f->captions().snapshot()->captionText.c_str()); break;
     case PROP_POSITION: g_value_set_int(value, f->captions().snapshot()->captionPosition); break;
-    default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
   }
 }
 

@@ -43,13 +43,13 @@ GstCaps* videoCaps(const char* format, int width, int height) {
                              G_TYPE_INT, height, "framerate", GST_TYPE_FRACTION, 25, 1, nullptr);
 }
 
-GstBuffer* makeFrame(GstCaps* caps, unsigned seed) {
+GstBuffer* makeFrame(GstCaps* caps, unsigned pattern) {
   GstVideoInfo info;
   gst_video_info_from_caps(&info, caps);
   GstBuffer* buffer = gst_buffer_new_allocate(nullptr, GST_VIDEO_INFO_SIZE(&info), nullptr);
   GstMapInfo map;
   gst_buffer_map(buffer, &map, GST_MAP_WRITE);
-  std::mt19937 rng(seed);
+  std::mt19937 rng(pattern);
   for (gsize i = 0; i < map.size; ++i) map.data[i] = std::uint8_t(rng());
   gst_buffer_unmap(buffer, &map);
   return buffer;

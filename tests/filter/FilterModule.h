@@ -25,7 +25,7 @@ lumi::com::ICaptionBlend* captionBlendOf(GstElement* element);
 GstCaps* videoCaps(const char* format, int width, int height);
 
 // A buffer of the size of `caps` with reproducible content.
-GstBuffer* makeFrame(GstCaps* caps, unsigned seed);
+GstBuffer* makeFrame(GstCaps* caps, unsigned pattern);
 
 // Picture bytes (no row padding) of a buffer of `caps`, plane after plane.
 std::vector<std::uint8_t> pictureBytes(GstBuffer* buffer, GstCaps* caps);

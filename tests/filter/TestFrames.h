@@ -29,8 +29,8 @@ class Frame {
       if (bytes_[i] != kGuardByte) return false;
     return true;
   }
-  void fillRandom(unsigned seed) {
-    std::mt19937 rng(seed);
+  void fillRandom(unsigned pattern) {
+    std::mt19937 rng(pattern);
     for (std::size_t i = 0; i < size(); ++i) bytes_[i] = std::uint8_t(rng());
   }
   void fill(std::uint8_t value) { std::fill(bytes_.begin(), bytes_.begin() + std::ptrdiff_t(size()), value); }
