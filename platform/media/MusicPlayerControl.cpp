@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QUrl>
 #include <QtDebug>
 
@@ -112,13 +113,11 @@ void MusicPlayerControl::Open(const QString& fileName) {
   closeStream();
   if (generation != generation_ || fileName.isEmpty()) return;
 
+  // Errors found here are told from the event loop, as those from the bus are.
   if (!playbin_) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation] {
-          if (generation == generation_) emit errorOccurred(QStringLiteral("GStreamer playbin is not available"));
-        },
-        Qt::QueuedConnection);
+    QTimer::singleShot(0, this, [this, generation] {
+      if (generation == generation_) emit errorOccurred(QStringLiteral("GStreamer playbin is not available"));
+    });
     return;
   }
 
@@ -132,14 +131,10 @@ void MusicPlayerControl::Open(const QString& fileName) {
     // The element that failed has normally put its reason on the bus; the
     // fallback text is for the rare one that does not.
     startFailed_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation] {
-          drainBus();
-          if (generation == generation_ && startFailed_)
-            handleError(QStringLiteral("Could not open \"%1\"").arg(fileName_));
-        },
-        Qt::QueuedConnection);
+    QTimer::singleShot(0, this, [this, generation] {
+      drainBus();
+      if (generation == generation_ && startFailed_) handleError(QStringLiteral("Could not open \"%1\"").arg(fileName_));
+    });
   }
 }
 

@@ -8,8 +8,8 @@
 //
 // Everything runs on the thread that created the control. Bus messages wait
 // on the bus and are taken off through a socket notifier on the bus's poll
-// descriptor, so they are handled from the event loop like socket input, and
-// not while a repaint-only pump blocks the user interface (a server connect).
+// descriptor, so they are handled from the event loop exactly like socket
+// input: a processEvents() that holds socket notifications holds them too.
 //
 // Audio only: a file's video and subtitle streams are never rendered, so a
 // music file never opens a window.
