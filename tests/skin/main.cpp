@@ -1,0 +1,11 @@
+// The skinned controls are widgets and the painters use fonts, so the tests
+// run inside a QApplication (offscreen).
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
