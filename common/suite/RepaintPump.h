@@ -1,8 +1,11 @@
 #pragma once
 // For an operation that blocks the user-interface thread (a server connect
 // that may take 15 seconds): the windows keep painting, while input, timers,
-// socket notifications and posted suite messages wait until it is over.
+// messages from the other programs (sent and posted) wait until it is over.
+// Other socket notifiers of the program may still fire: Qt's glib event
+// dispatcher does not honour ExcludeSocketNotifiers.
 #include "platform/desktop/LocalWindows.h"
+#include "platform/desktop/MessageEndpoint.h"
 
 namespace lumi::suite {
 
@@ -13,6 +16,7 @@ class RepaintOnly {
 
  private:
   desktop::LocalWindows::HoldPosted hold_;
+  desktop::MessageEndpoint::Suspend suspend_;
 };
 
 }  // namespace lumi::suite

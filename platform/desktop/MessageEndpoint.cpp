@@ -111,6 +111,11 @@ bool fillAddress(const QString& path, sockaddr_un& address) {
 
 std::atomic<int> endpointCounter{0};
 
+// The endpoints of this process and the suspensions alive; touched only on
+// the user-interface thread.
+std::vector<QSocketNotifier*> liveNotifiers;
+int suspensions = 0;
+
 }  // namespace
 
 MessageEndpoint::MessageEndpoint(Answer answer, Queue queue) : answer_(std::move(answer)), queue_(std::move(queue)) {
@@ -136,10 +141,23 @@ MessageEndpoint::MessageEndpoint(Answer answer, Queue queue) : answer_(std::move
   if (QCoreApplication::instance()) {
     notifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { serveWaiting(); });
+    notifier_->setEnabled(suspensions == 0);
+    liveNotifiers.push_back(notifier_.get());
   }
 }
 
+MessageEndpoint::Suspend::Suspend() {
+  if (suspensions++ == 0)
+    for (QSocketNotifier* n : liveNotifiers) n->setEnabled(false);
+}
+
+MessageEndpoint::Suspend::~Suspend() {
+  if (--suspensions == 0)
+    for (QSocketNotifier* n : liveNotifiers) n->setEnabled(true);
+}
+
 MessageEndpoint::~MessageEndpoint() {
+  std::erase(liveNotifiers, notifier_.get());
   notifier_.reset();
   if (listenFd_ >= 0) {
     close(listenFd_);

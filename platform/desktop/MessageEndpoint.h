@@ -48,6 +48,17 @@ class MessageEndpoint {
   // folder. A window property can name any path; nothing else is connected to.
   static bool acceptablePath(const QString& path);
 
+  // While a suspension is alive, the event loop leaves every endpoint of this
+  // process alone: messages from other programs wait in the socket's queue
+  // (their senders may give up) until the user-interface thread is free.
+  class Suspend {
+   public:
+    Suspend();
+    ~Suspend();
+    Suspend(const Suspend&) = delete;
+    Suspend& operator=(const Suspend&) = delete;
+  };
+
   // Largest copy-data record accepted, so that a broken peer cannot make the
   // receiver allocate without bound.
   static constexpr std::uint32_t kMaxData = 16u << 20;

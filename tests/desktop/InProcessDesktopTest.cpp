@@ -12,6 +12,8 @@
 #include "common/suite/SuiteMessages.h"
 #include "common/suite/SuiteWindow.h"
 #include "platform/desktop/InProcessDesktop.h"
+#include "platform/desktop/MessageEndpoint.h"
+#include "tests/support/TestPaths.h"
 
 using namespace lumi;
 using desktop::InProcessDesktop;
@@ -150,6 +152,31 @@ TEST(RepaintOnly, PaintsWhilePostedMessagesAndTimersWait) {
   EXPECT_EQ(w.received[0].wParam, 16u) << "held messages keep their order";
   EXPECT_EQ(w.received[1].wParam, 15u);
   EXPECT_EQ(w.received[2].wParam, 13u);
+}
+
+TEST(RepaintOnly, MessagesFromOtherProgramsWaitAtTheEndpoint) {
+  lumi::test::PrivateEnvironment env;
+  std::vector<std::uint32_t> queued;
+  desktop::MessageEndpoint endpoint([](desktop::WindowId, const WindowMessage&) { return 0; },
+                                    [&](desktop::WindowId, WindowMessage m) { queued.push_back(m.message); });
+  ASSERT_TRUE(endpoint.listening());
+  WindowMessage key{suite::WM_REMOTE_KEY, suite::KeyOk, 0, 0, {}, true};
+  std::int64_t answer = 0;
+  {
+    suite::RepaintOnly blocked;
+    ASSERT_EQ(desktop::MessageEndpoint::deliver(endpoint.path(), 1, key, 1000, nullptr, &answer),
+              desktop::MessageEndpoint::Outcome::Answered);
+    for (int i = 0; i < 5; ++i) {
+      QThread::msleep(3);
+      blocked.pump();
+    }
+    EXPECT_TRUE(queued.empty());
+  }
+  for (int i = 0; i < 5 && queued.empty(); ++i) {
+    QThread::msleep(3);
+    QCoreApplication::processEvents();
+  }
+  EXPECT_EQ(queued, std::vector<std::uint32_t>{suite::WM_REMOTE_KEY});
 }
 
 TEST(KeyCodes, NamesAndNumbers) {
