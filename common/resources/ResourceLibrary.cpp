@@ -23,8 +23,11 @@ bool ResourceLibrary::load(const QString& folder) {
 }
 
 bool ResourceLibrary::loadFromProgramFolder() {
-  QString folder = QCoreApplication::applicationDirPath();
-  if (folder.isEmpty()) folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
+  // Before the application object exists Qt cannot name its folder; the
+  // kernel can.
+  const QString folder = QCoreApplication::instance()
+                             ? QCoreApplication::applicationDirPath()
+                             : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
   return load(folder);
 }
 

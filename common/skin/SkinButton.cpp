@@ -116,10 +116,7 @@ QImage CSkinButton::Render() const {
   look.pressed = pressed_;
   look.background = background_;
   if (!transparent_ && normal_.isNull() && focused_.isNull() && pressed_.isNull() && background_.isNull()) {
-    // The highlight box follows the skin as it is now.
-    SkinSettings skin;
-    skin.Load();
-    look.box = BoxStyle::FromSkin(skin);
+    look.box = BoxStyle::Current();
   }
   look.layout = layout_;
   look.icon = icon_;

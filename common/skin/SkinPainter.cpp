@@ -67,6 +67,12 @@ BoxStyle BoxStyle::FromSkin(const SkinSettings& skin) {
   return style;
 }
 
+BoxStyle BoxStyle::Current() {
+  SkinSettings skin;
+  skin.Load();
+  return FromSkin(skin);
+}
+
 void PaintHighlightBox(QImage& image, const QRect& rect, HighlightLook look, const BoxStyle& style,
                        std::optional<int> normalOpacity) {
   const bool focused = look == HighlightLook::Focused;

@@ -53,6 +53,9 @@ struct BoxStyle {
   int transFocus = 180;
 
   static BoxStyle FromSkin(const SkinSettings& skin);
+  // From "Skin.ini" as it is now: the highlight painter follows the file
+  // each time it runs, so a skin changed in the manager shows at once.
+  static BoxStyle Current();
 };
 
 enum class HighlightLook { Normal, Focused };
