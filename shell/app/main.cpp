@@ -1,0 +1,3 @@
+#include "shell/app/ShellStartup.h"
+
+int main(int argc, char** argv) { return lumi::shell::RunShell(argc, argv); }
