@@ -36,7 +36,7 @@ pids+=($!)
 for _ in $(seq 50); do grep -q listening "$work/server.err" && break; sleep 0.1; done
 echo "demo: $(grep listening "$work/server.err")"
 
-QT_QPA_PLATFORM=xcb "$build/tests/suite-test-window" --title LUMICASTER --log "$out/messages.log" >/dev/null &
+QT_QPA_PLATFORM=xcb "$build/tests/suite-test-window" --window-title LUMICASTER --log "$out/messages.log" >/dev/null &
 pids+=($!)
 for _ in $(seq 50); do "$programs/lumictl" ping LUMICASTER >/dev/null 2>&1 && break; sleep 0.1; done
 

@@ -14,7 +14,7 @@ PeerProcess::PeerProcess(const QString& title, const QStringList& extra, const Q
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "xcb");
   process_.setProcessEnvironment(env);
-  process_.start(binary("suite-test-window"), QStringList{"--title", title, "--log", logFile} + extra);
+  process_.start(binary("suite-test-window"), QStringList{"--window-title", title, "--log", logFile} + extra);
   QElapsedTimer timer;
   timer.start();
   QByteArray output;

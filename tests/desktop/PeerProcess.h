@@ -9,7 +9,7 @@ namespace lumi::test {
 
 class PeerProcess {
  public:
-  // Starts suite-test-window with --title and extra arguments, and waits
+  // Starts suite-test-window with --window-title and extra arguments, and waits
   // until it reports its window.
   PeerProcess(const QString& title, const QStringList& extra, const QString& logFile);
   ~PeerProcess();

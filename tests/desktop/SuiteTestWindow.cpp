@@ -39,7 +39,8 @@ struct Relay {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QCommandLineParser parser;
-  QCommandLineOption title("title", "window title", "text");
+  // Not "--title": Qt's X11 platform takes that one for itself.
+  QCommandLineOption title("window-title", "window title", "text");
   QCommandLineOption noPing("no-ping", "do not answer the identity query");
   QCommandLineOption ignoreClose("ignore-close", "ignore WM_CLOSE");
   QCommandLineOption log("log", "append handled messages to this file", "file");

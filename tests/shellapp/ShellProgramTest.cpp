@@ -1,0 +1,169 @@
+// The shell program as a user meets it: started for real on a private X
+// server, driven by key codes from outside, watched through its pixels.
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <memory>
+
+#include "common/suite/PeerWindows.h"
+#include "common/suite/SuiteMessages.h"
+#include "platform/desktop/X11Desktop.h"
+#include "tests/desktop/PeerProcess.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/XServer.h"
+
+using namespace lumi;
+using desktop::WindowId;
+
+namespace {
+
+template <typename F>
+bool eventually(F condition, int timeoutMs = 10000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QThread::msleep(30);
+  }
+  return true;
+}
+
+QProcessEnvironment shellEnvironment() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "xcb");
+  env.insert("LUMICASTER_PORTS", "recording");
+  env.insert("LUMICASTER_AUDIO_SINK", "fakeaudiosink");
+  env.insert("LANG", "en_US.UTF-8");
+  return env;
+}
+
+class ShellProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.ok()) << server_.error().toStdString();
+    desktop_ = desktop::X11Desktop::create();
+    ASSERT_TRUE(desktop_);
+  }
+  void TearDown() override {
+    for (auto& p : processes_) {
+      p->kill();
+      p->waitForFinished(5000);
+    }
+  }
+  QProcess* startShell(const QString& program = test::binary("Lumicaster.exe")) {
+    auto p = std::make_unique<QProcess>();
+    p->setProcessEnvironment(shellEnvironment());
+    p->setProcessChannelMode(QProcess::ForwardedChannels);
+    p->start(program, {});
+    processes_.push_back(std::move(p));
+    return processes_.back().get();
+  }
+  WindowId waitForShell() {
+    WindowId shell = 0;
+    eventually([&] { return (shell = suite::FindPeerWindow("LUMICASTER", *desktop_)) != 0; });
+    return shell;
+  }
+  // Which of the five top-menu buttons shows the focused (teal) look, read
+  // from the window's pixels; -1 when none does.
+  int highlighted(WindowId window) {
+    xcb_connection_t* c = desktop_->connection();
+    const int rows[] = {155, 215, 275, 335, 411};
+    int best = -1, bestScore = 40;
+    for (int i = 0; i < 5; ++i) {
+      xcb_get_image_reply_t* image = xcb_get_image_reply(
+          c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, static_cast<xcb_drawable_t>(window), 80, rows[i], 1, 1, ~0u),
+          nullptr);
+      if (!image) continue;
+      const uint8_t* px = xcb_get_image_data(image);  // B, G, R, x
+      const int score = int(px[1]) - int(px[2]);
+      free(image);
+      if (score > bestScore) best = i, bestScore = score;
+    }
+    return best;
+  }
+  int lumictl(const QStringList& args) {
+    QProcess p;
+    p.start(test::binary("lumictl"), args);
+    p.waitForFinished(20000);
+    return p.exitCode();
+  }
+
+  test::PrivateEnvironment env_;
+  test::XServer server_;
+  std::unique_ptr<desktop::X11Desktop> desktop_;
+  std::vector<std::unique_ptr<QProcess>> processes_;
+};
+
+TEST_F(ShellProgram, KeyCodesFromOutsideMoveTheHighlight) {
+  startShell();
+  const WindowId shell = waitForShell();
+  ASSERT_NE(shell, 0u) << "the shell did not come up";
+  ASSERT_TRUE(eventually([&] { return highlighted(shell) == 0; }));
+
+  EXPECT_EQ(lumictl({"key", "LUMICASTER", "16"}), 0);
+  EXPECT_TRUE(eventually([&] { return highlighted(shell) == 1; })) << highlighted(shell);
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyUp, 0);
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyUp, 0);
+  EXPECT_TRUE(eventually([&] { return highlighted(shell) == 4; })) << "Up on the first button wraps to Exit";
+
+  // Up to "내 컴퓨터", OK opens the menu window, which becomes the key target.
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyDown, 0);
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyOk, 0);
+  WindowId menu = 0;
+  EXPECT_TRUE(eventually([&] { return (menu = suite::FindPeerWindow("My computer", *desktop_)) != 0; }));
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyExit, 0);
+  EXPECT_TRUE(eventually([&] { return suite::FindPeerWindow("My computer", *desktop_) == 0; }))
+      << "Back on the menu returns to the main window";
+}
+
+TEST_F(ShellProgram, ASecondStartHandsOverAndEnds) {
+  startShell();
+  const WindowId shell = waitForShell();
+  ASSERT_NE(shell, 0u);
+  QProcess* second = startShell();
+  ASSERT_TRUE(second->waitForFinished(15000));
+  EXPECT_EQ(second->exitCode(), 0);
+  int suiteWindows = 0;
+  for (WindowId w : desktop_->windowsTitled("LUMICASTER")) suiteWindows += suite::AnswersPing(w, *desktop_);
+  EXPECT_EQ(suiteWindows, 1);
+}
+
+TEST_F(ShellProgram, KeysGoToTheMoviePlayerWhileItRuns) {
+  startShell();
+  const WindowId shell = waitForShell();
+  ASSERT_NE(shell, 0u);
+  ASSERT_TRUE(eventually([&] { return highlighted(shell) == 0; }));
+  test::PeerProcess player("Lumicaster Movie Player", {"--hidden"}, env_.file("player.log"));
+  ASSERT_TRUE(player.ready());
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyDown, 0);
+  ASSERT_TRUE(player.waitForLog("send 0x4a"));
+  EXPECT_EQ(player.logLines().first(), QStringLiteral("send 0x4a %1 0 16 ").arg(shell));
+  QThread::msleep(300);
+  EXPECT_EQ(highlighted(shell), 0) << "the menu does not move while the player has the keys";
+}
+
+TEST_F(ShellProgram, RefusesToStartWithoutTheResourceLibrary) {
+  QDir folder(env_.path());
+  folder.mkpath("bare");
+  const QString lonely = folder.filePath("bare/Lumicaster.exe");
+  ASSERT_TRUE(QFile::copy(test::binary("Lumicaster.exe"), lonely));
+  startShell(lonely);
+  // Its message box comes up titled like the shell, but no shell answers.
+  EXPECT_TRUE(eventually([&] { return !desktop_->windowsTitled("LUMICASTER").empty(); }));
+  EXPECT_EQ(suite::FindPeerWindow("LUMICASTER", *desktop_), 0u);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
