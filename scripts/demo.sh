@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# The suite's main job on a desktop: starts the reference server and a suite
-# window, then drives them from outside with lumictl as a TV PC script would.
-# Without DISPLAY it starts its own Xvfb with openbox.
+# The suite's main job: the shell on this display (or on a virtual one with
+# openbox when there is none), driven from outside with lumictl key codes as
+# the remote would, and screenshots of its screens in both designs (built-in
+# and the user's picture) and both languages, saved into demo-output/.
+# Settings, catalogues and locks stay in a private folder; the shell uses
+# recording stand-ins for the display settings, power-off and the browser.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${LUMI_BUILD_DIR:-build}
 programs="$PWD/$build/programs"
+lumictl="$programs/lumictl"
 out="$PWD/demo-output"
+rm -rf "$out"
 mkdir -p "$out"
 work=$(mktemp -d)
 pids=()
@@ -16,10 +21,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Everything this demo writes stays in its own folders.
 export LUMICASTER_REGISTRY_DIR="$work/registry"
 export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$LUMICASTER_REGISTRY_DIR" "$XDG_RUNTIME_DIR"
+export LUMICASTER_PORTS=recording
+export LUMICASTER_AUDIO_SINK=fakeaudiosink
+export QT_QPA_PLATFORM=xcb
+data="$work/data/"
+mkdir -p "$LUMICASTER_REGISTRY_DIR" "$XDG_RUNTIME_DIR" "$data"
 chmod 700 "$XDG_RUNTIME_DIR"
 
 if [ -z "${DISPLAY:-}" ]; then
@@ -31,22 +39,53 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "demo: started a virtual display $DISPLAY"
 fi
 
+# The registry is a text file a person can write: the data folder and
+# windowed mode (the window is centred; the display is left as it is).
+cat > "$LUMICASTER_REGISTRY_DIR/HKEY_CURRENT_USER.reg" <<REG
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\\Software\\Quelmar\\Lumicaster\\Client]
+"Path"="$data"
+"Resolution"=dword:00000000
+REG
+
+# The user design's background: a picture made here.
+gst-launch-1.0 -q videotestsrc num-buffers=1 pattern=gradient foreground-color=0xff183048 background-color=0xff6890b0 ! video/x-raw,width=800,height=600 \
+  ! videoconvert ! jpegenc ! filesink location="$data/back.jpg"
+
 "$programs/lumicaster-server" --port 0 --stats-file "$out/usage.log" >/dev/null 2>"$work/server.err" &
 pids+=($!)
-for _ in $(seq 50); do grep -q listening "$work/server.err" && break; sleep 0.1; done
-echo "demo: $(grep listening "$work/server.err")"
 
-QT_QPA_PLATFORM=xcb "$build/tests/suite-test-window" --window-title LUMICASTER --log "$out/messages.log" >/dev/null &
-pids+=($!)
-for _ in $(seq 50); do "$programs/lumictl" ping LUMICASTER >/dev/null 2>&1 && break; sleep 0.1; done
+wait_for() {  # title
+  for _ in $(seq 100); do "$lumictl" ping "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "demo: \"$1\" did not come up" >&2
+  return 1
+}
+key() { "$lumictl" key LUMICASTER "$1"; sleep 0.4; }
 
-echo "demo: suite windows on $DISPLAY:"
-"$programs/lumictl" list
-echo "demo: identity query of \"LUMICASTER\": $("$programs/lumictl" ping LUMICASTER)"
-for key in Down Down OK Exit; do "$programs/lumictl" key LUMICASTER "$key"; done
-"$programs/lumictl" copydata LUMICASTER 12 >/dev/null
-sleep 0.5
-echo "demo: the window received (messages.log):"
-sed 's/^/  /' "$out/messages.log"
-"$programs/lumictl" close LUMICASTER && echo "demo: closed the window's program"
-echo "demo: output in $out"
+for design in builtin user; do
+  change=0
+  [ "$design" = user ] && change=1
+  printf '[MAIN]\nChange=%s\nBackgroundImage=%s\n' "$change" "$data/back.jpg" > "$data/Skin.ini"
+  for lang in ko_KR.UTF-8 en_US.UTF-8; do
+    tag="${lang%%_*}-$design"
+    LANG=$lang "$programs/Lumicaster.exe" >"$work/shell-$tag.log" 2>&1 &
+    shell=$!
+    wait_for LUMICASTER
+    sleep 0.5
+    key Down
+    "$lumictl" screenshot "$out/main-menu-$tag.png"
+    key Up
+    key OK
+    "$lumictl" screenshot "$out/my-computer-$tag.png"
+    key Exit
+    key Exit
+    "$lumictl" screenshot "$out/message-dialog-$tag.png"
+    key Exit
+    "$lumictl" close LUMICASTER || kill "$shell" 2>/dev/null || true
+    wait "$shell" 2>/dev/null || true
+  done
+done
+
+echo "demo: the shell answered lumictl on $DISPLAY; screenshots in $out:"
+ls "$out" | sed 's/^/  /'

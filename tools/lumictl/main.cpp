@@ -1,13 +1,18 @@
 // lumictl: the suite's windows and messages from a shell prompt, for scripting
 // a TV PC and for driving the programs from outside in tests and demos.
+#include <xcb/xcb.h>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QImage>
 #include <QTextStream>
 #include <cstdio>
+#include <cstdlib>
 
 #include "common/suite/PeerWindows.h"
 #include "common/suite/SuiteMessages.h"
 #include "platform/desktop/Desktop.h"
+#include "platform/desktop/X11Desktop.h"
 
 using namespace lumi;
 using desktop::Desktop;
@@ -37,6 +42,28 @@ WindowId target(Desktop& d, const QString& spec) {
   return suite::FindPeerWindow(spec, d);
 }
 
+// The screen, or one window as the screen shows it, into a picture file.
+int screenshot(Desktop& d, const QString& file, WindowId window) {
+  auto* x11 = dynamic_cast<desktop::X11Desktop*>(&d);
+  xcb_connection_t* c = x11->connection();
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  const xcb_drawable_t drawable = window ? static_cast<xcb_drawable_t>(window) : screen->root;
+  xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, drawable), nullptr);
+  if (!geometry) return fail("no such window");
+  const int width = geometry->width, height = geometry->height;
+  std::free(geometry);
+  xcb_get_image_reply_t* image = xcb_get_image_reply(
+      c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, 0, 0, width, height, ~0u), nullptr);
+  if (!image || xcb_get_image_data_length(image) < width * height * 4) {
+    std::free(image);
+    return fail("the window cannot be read (is it on screen?)");
+  }
+  const QImage picture(xcb_get_image_data(image), width, height, width * 4, QImage::Format_RGB32);
+  const bool saved = picture.copy().save(file);
+  std::free(image);
+  return saved ? 0 : fail(QStringLiteral("cannot write %1").arg(file));
+}
+
 QString describe(Desktop& d, WindowId w) {
   return QStringLiteral("0x%1\t%2\t%3\t%4")
       .arg(w, 8, 16, QChar('0'))
@@ -64,6 +91,7 @@ int main(int argc, char** argv) {
       "  wait-gone TITLE              waits until the window stops answering\n"
       "  front TITLE                  brings the window to the front\n"
       "  foreground                   the foreground window\n"
+      "  screenshot FILE [TITLE]      the screen (or one window) as a picture (PNG)\n"
       "TITLE may also be a window id such as 0x1a00003. Numbers may be hex (0x...).");
   parser.addHelpOption();
   parser.addPositionalArgument("command", "what to do");
@@ -94,6 +122,12 @@ int main(int argc, char** argv) {
     if (w == 0) return fail("no foreground window", 1);
     out() << describe(d, w) << Qt::endl;
     return 0;
+  }
+  if (command == "screenshot") {
+    if (!needs(1)) return fail("missing picture file");
+    const WindowId w = needs(2) ? target(d, args[2]) : 0;
+    if (needs(2) && w == 0) return fail(QStringLiteral("no suite window titled \"%1\"").arg(args[2]), 1);
+    return screenshot(d, args[1], w);
   }
   if (!needs(1)) return fail("missing window title");
   const QString title = args[1];
