@@ -1,0 +1,114 @@
+#include "manager/dispatch/X11ScreenPower.h"
+
+#include <xcb/dpms.h>
+#include <xcb/screensaver.h>
+
+#include <cstdlib>
+
+namespace lumi::manager {
+namespace {
+
+bool succeeded(xcb_connection_t* c, xcb_void_cookie_t cookie) {
+  xcb_generic_error_t* error = xcb_request_check(c, cookie);
+  std::free(error);
+  return error == nullptr;
+}
+
+}  // namespace
+
+X11ScreenPower::X11ScreenPower(X11Connection& x) : x_(x) {
+  if (!x_.ok()) return;
+  xcb_connection_t* c = x_.get();
+  const xcb_query_extension_reply_t* saver = xcb_get_extension_data(c, &xcb_screensaver_id);
+  if (saver && saver->present) {
+    std::free(xcb_screensaver_query_version_reply(c, xcb_screensaver_query_version(c, 1, 1), nullptr));
+    if (succeeded(c, xcb_screensaver_select_input_checked(c, x_.root(), XCB_SCREENSAVER_EVENT_NOTIFY_MASK)))
+      saverEventBase_ = saver->first_event;
+  }
+  const xcb_query_extension_reply_t* dpms = xcb_get_extension_data(c, &xcb_dpms_id);
+  if (dpms && dpms->present) {
+    std::free(xcb_dpms_get_version_reply(c, xcb_dpms_get_version(c, 1, 1), nullptr));
+    xcb_dpms_capable_reply_t* capable = xcb_dpms_capable_reply(c, xcb_dpms_capable(c), nullptr);
+    dpms_ = capable && capable->capable;
+    std::free(capable);
+  }
+  x_.addEventHandler([this](const xcb_generic_event_t* e) { event(e); });
+}
+
+void X11ScreenPower::event(const xcb_generic_event_t* e) {
+  if (saverEventBase_ < 0 || (e->response_type & 0x7f) != saverEventBase_ + XCB_SCREENSAVER_NOTIFY) return;
+  const auto* notice = reinterpret_cast<const xcb_screensaver_notify_event_t*>(e);
+  if (notice->state != XCB_SCREENSAVER_STATE_ON) return;
+  // The manager keeps the saver from starting, as it swallows the system's
+  // start command elsewhere; X has no such command to swallow, so the saver
+  // that has just come on is reset at once.
+  xcb_force_screen_saver(x_.get(), XCB_SCREEN_SAVER_RESET);
+  xcb_flush(x_.get());
+  if (starting_) starting_();
+}
+
+bool X11ScreenPower::disableScreenSaver() {
+  if (!x_.ok()) return false;
+  xcb_connection_t* c = x_.get();
+  xcb_get_screen_saver_reply_t* now = xcb_get_screen_saver_reply(c, xcb_get_screen_saver(c), nullptr);
+  if (!now) return false;
+  const bool set = succeeded(c, xcb_set_screen_saver_checked(c, 0, std::int16_t(now->interval), now->prefer_blanking,
+                                                             now->allow_exposures));
+  std::free(now);
+  const bool reset = succeeded(c, xcb_force_screen_saver_checked(c, XCB_SCREEN_SAVER_RESET));
+  x_.pump();
+  return set && reset;
+}
+
+ScreenPowerPort::DisplayPower X11ScreenPower::displayPower() {
+  DisplayPower power;
+  if (!dpms_) return power;
+  xcb_connection_t* c = x_.get();
+  xcb_dpms_info_reply_t* info = xcb_dpms_info_reply(c, xcb_dpms_info(c), nullptr);
+  const bool enabled = info && info->state;
+  std::free(info);
+  xcb_dpms_get_timeouts_reply_t* t = xcb_dpms_get_timeouts_reply(c, xcb_dpms_get_timeouts(c), nullptr);
+  if (enabled && t) {
+    power.powerOffActive = t->off_timeout > 0;
+    power.lowPowerActive = t->standby_timeout > 0 || t->suspend_timeout > 0;
+  }
+  std::free(t);
+  x_.pump();
+  return power;
+}
+
+bool X11ScreenPower::setTimeouts(Timeouts timeouts) {
+  xcb_connection_t* c = x_.get();
+  if (!succeeded(c, xcb_dpms_set_timeouts_checked(c, timeouts.standby, timeouts.suspend, timeouts.off))) return false;
+  // A display that has already gone dark would stay so until someone touches
+  // the real keyboard or mouse: the key that switched the setting off wakes it.
+  xcb_dpms_info_reply_t* info = xcb_dpms_info_reply(c, xcb_dpms_info(c), nullptr);
+  bool ok = info != nullptr;
+  if (info && info->power_level != XCB_DPMS_DPMS_MODE_ON)
+    ok = succeeded(c, xcb_dpms_force_level_checked(c, XCB_DPMS_DPMS_MODE_ON));
+  std::free(info);
+  x_.pump();
+  return ok;
+}
+
+bool X11ScreenPower::disableDisplayPowerOff() {
+  if (!dpms_) return false;
+  xcb_connection_t* c = x_.get();
+  xcb_dpms_get_timeouts_reply_t* t = xcb_dpms_get_timeouts_reply(c, xcb_dpms_get_timeouts(c), nullptr);
+  if (!t) return false;
+  const Timeouts next{t->standby_timeout, t->suspend_timeout, 0};
+  std::free(t);
+  return setTimeouts(next);
+}
+
+bool X11ScreenPower::disableDisplayLowPower() {
+  if (!dpms_) return false;
+  xcb_connection_t* c = x_.get();
+  xcb_dpms_get_timeouts_reply_t* t = xcb_dpms_get_timeouts_reply(c, xcb_dpms_get_timeouts(c), nullptr);
+  if (!t) return false;
+  const Timeouts next{0, 0, t->off_timeout};
+  std::free(t);
+  return setTimeouts(next);
+}
+
+}  // namespace lumi::manager
