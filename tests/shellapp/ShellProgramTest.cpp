@@ -16,6 +16,7 @@
 #include "platform/desktop/X11Desktop.h"
 #include "tests/desktop/PeerProcess.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/ShellProbe.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/XServer.h"
 
@@ -70,24 +71,7 @@ class ShellProgram : public ::testing::Test {
     eventually([&] { return (shell = suite::FindPeerWindow("LUMICASTER", *desktop_)) != 0; });
     return shell;
   }
-  // Which of the five top-menu buttons shows the focused (teal) look, read
-  // from the window's pixels; -1 when none does.
-  int highlighted(WindowId window) {
-    xcb_connection_t* c = desktop_->connection();
-    const int rows[] = {155, 215, 275, 335, 411};
-    int best = -1, bestScore = 40;
-    for (int i = 0; i < 5; ++i) {
-      xcb_get_image_reply_t* image = xcb_get_image_reply(
-          c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, static_cast<xcb_drawable_t>(window), 80, rows[i], 1, 1, ~0u),
-          nullptr);
-      if (!image) continue;
-      const uint8_t* px = xcb_get_image_data(image);  // B, G, R, x
-      const int score = int(px[1]) - int(px[2]);
-      free(image);
-      if (score > bestScore) best = i, bestScore = score;
-    }
-    return best;
-  }
+  int highlighted(WindowId window) { return test::HighlightedTopMenuButton(desktop_->connection(), window); }
   int lumictl(const QStringList& args) {
     QProcess p;
     p.start(test::binary("lumictl"), args);
