@@ -43,6 +43,10 @@ CShellDialog::~CShellDialog() {
 }
 
 std::optional<std::int64_t> CShellDialog::handleMessage(const WindowMessage& m) {
+  if (m.message == suite::WM_REMOTE_KEY && keepsRemoteKeys_) {
+    context_.desktop->post(windowId(), WM_SHELL_KEY, m.wParam, 0);
+    return 0;
+  }
   if (m.message == suite::WM_REMOTE_KEY) {
     // While the movie player runs, the remote's keys are its keys.
     const desktop::WindowId player = suite::FindPeerWindow(context_.playerTitle, *context_.desktop);
@@ -57,9 +61,16 @@ std::optional<std::int64_t> CShellDialog::handleMessage(const WindowMessage& m) 
   return OnMessage(m);
 }
 
+void CShellDialog::setVisible(bool visible) {
+  // Placed before it appears, so that no other placement (a dialog centred
+  // over its parent) ever shows or becomes the shell's position.
+  if (visible && coversMain_ && context_.main && context_.main != this) move(context_.mainPosition);
+  QDialog::setVisible(visible);
+}
+
 void CShellDialog::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
-  if (context_.main && context_.main != this && pos() != context_.mainPosition) {
+  if (coversMain_ && context_.main && context_.main != this && pos() != context_.mainPosition) {
     move(context_.mainPosition);
     raise();
   }
@@ -70,6 +81,11 @@ void CShellDialog::showEvent(QShowEvent* e) {
     pointerTimer_.start();
     OnInitDialog();
   }
+}
+
+void CShellDialog::SetOwnPlacement(QSize size) {
+  coversMain_ = false;
+  setFixedSize(size);
 }
 
 void CShellDialog::DestroyWindow() {
@@ -114,7 +130,7 @@ void CShellDialog::changeEvent(QEvent* e) {
 
 void CShellDialog::moveEvent(QMoveEvent* e) {
   QDialog::moveEvent(e);
-  if (!isVisible()) return;
+  if (!isVisible() || !coversMain_) return;
   context_.mainPosition = pos();
   registry::Key root = registry::Key::create(registry::Root::CurrentUser, kRegistryRoot);
   root.writeDWord("PosX", static_cast<quint32>(pos().x()));
@@ -138,7 +154,7 @@ void CShellDialog::keyPressEvent(QKeyEvent* e) {
 }
 
 void CShellDialog::mousePressEvent(QMouseEvent* e) {
-  if (context_.windowed() && e->button() == Qt::LeftButton) dragOffset_ = e->globalPosition().toPoint() - pos();
+  if ((context_.windowed() || dragAnywhere_) && e->button() == Qt::LeftButton) dragOffset_ = e->globalPosition().toPoint() - pos();
   QDialog::mousePressEvent(e);
 }
 

@@ -3,6 +3,10 @@
 // the current window while it is in front, the manager's key target, keys
 // forwarded to the movie player while it runs, the pointer hidden 6 seconds
 // after it last moved, dragging and snapping in windowed mode.
+//
+// The message dialogs share all of it but their place and size: they are
+// smaller, lie where they put themselves, can be dragged in every display
+// mode and keep the remote's keys for themselves (see the protected setters).
 #include <QDialog>
 #include <QTimer>
 #include <memory>
@@ -49,6 +53,19 @@ class CShellDialog : public QDialog {
   // The window has been shown for the first time (dialog initialisation).
   virtual void OnInitDialog() {}
 
+  // A window of its own size and place: not moved over the main window when
+  // shown, and its moves are not the main window's position (nor "PosX" and
+  // "PosY"). Call from the constructor.
+  void SetOwnPlacement(QSize size);
+  bool coversMainWindow() const { return coversMain_; }
+  // Every point of the window drags it, in every display mode (otherwise
+  // only in windowed mode).
+  void SetDragAnywhere(bool on) { dragAnywhere_ = on; }
+  // WM_REMOTE_KEY becomes this window's own WM_SHELL_KEY: never forwarded to
+  // the movie player, never sent on to another current window.
+  void SetKeepsRemoteKeys(bool on) { keepsRemoteKeys_ = on; }
+
+  void setVisible(bool visible) override;
   bool event(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
   void showEvent(QShowEvent* e) override;
@@ -77,6 +94,9 @@ class CShellDialog : public QDialog {
   bool pointerHidden_ = false;
   bool initialised_ = false;
   bool displayModeChanging_ = false;
+  bool coversMain_ = true;
+  bool dragAnywhere_ = false;
+  bool keepsRemoteKeys_ = false;
   std::optional<QPoint> dragOffset_;
 };
 
