@@ -54,9 +54,12 @@ class ScreenPowerPort {
 class WindowInfo {
  public:
   virtual ~WindowInfo() = default;
-  // Shown on the screen, or minimised (a minimised window can be chosen and
-  // comes back).
+  // A window of its own on the screen (not a pop-up), or minimised: a
+  // minimised window can be chosen and comes back.
   virtual bool isVisible(desktop::WindowId window) = 0;
+  // Part of the desktop itself rather than a program to switch to: the
+  // window manager's own window, a desktop or a panel.
+  virtual bool isDesktopShell(desktop::WindowId window) = 0;
   // The window's own icon at size x size, null when it has none.
   virtual QImage icon(desktop::WindowId window, int size) = 0;
 };

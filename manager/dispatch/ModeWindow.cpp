@@ -1,10 +1,14 @@
 #include "manager/dispatch/ModeWindow.h"
 
+#include <xcb/xcb.h>
+
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <cstdlib>
+#include <cstring>
 
 #include "common/suite/SuiteMessages.h"
 #include "common/suite/SuiteWindow.h"
@@ -12,6 +16,26 @@
 
 namespace lumi::manager {
 namespace {
+
+// The notice has no title, so that the key target line keeps the name of the
+// program the keys are for while the notice borrows the focus. Qt never
+// leaves a window untitled (it falls back to the application's name), so the
+// X properties are emptied once the native window exists.
+void clearTitle(QWidget* window) {
+  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  if (!x11 || !x11->connection()) return;
+  xcb_connection_t* c = x11->connection();
+  auto intern = [c](const char* name) {
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t atom = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(r);
+    return atom;
+  };
+  const auto w = static_cast<xcb_window_t>(window->winId());
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, intern("_NET_WM_NAME"), intern("UTF8_STRING"), 8, 0, nullptr);
+  xcb_flush(c);
+}
 
 QFont noticeFont() {
   QFont font;
@@ -54,6 +78,7 @@ ModeWindow::ModeWindow(InputMode mode, desktop::WindowId previous, desktop::Desk
       },
       suite::SuiteWindow::Ping::Answer, desktop_);
   id_ = suite_->id();
+  clearTitle(this);
 }
 
 ModeWindow::~ModeWindow() = default;

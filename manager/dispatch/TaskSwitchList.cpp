@@ -16,7 +16,7 @@ std::vector<TaskEntry> collectTaskEntries(desktop::WindowId noted, desktop::Desk
     if (window == noted) continue;
     const QString title = desktop.windowTitle(window);
     if (title.isEmpty() || title == firstTitle || title == kDesktopShellTitle) continue;
-    if (!info.isVisible(window)) continue;
+    if (!info.isVisible(window) || info.isDesktopShell(window)) continue;
     entries.push_back({window, title, info.icon(window, iconSize)});
   }
   return entries;

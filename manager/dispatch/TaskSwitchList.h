@@ -28,8 +28,8 @@ inline const QString kDesktopShellTitle = QStringLiteral("Program Manager");
 
 // The window that was in front first, then the other visible top-level
 // windows in z-order whose title is not empty, differs from the first
-// entry's title and is not the desktop shell's. With nothing in front there
-// is no first entry.
+// entry's title and that are not part of the desktop shell (by that title, or
+// as WindowInfo tells). With nothing in front there is no first entry.
 std::vector<TaskEntry> collectTaskEntries(desktop::WindowId noted, desktop::Desktop& desktop, WindowInfo& info,
                                           int iconSize = 32);
 

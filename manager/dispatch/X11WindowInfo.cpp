@@ -33,13 +33,30 @@ bool X11WindowInfo::isVisible(desktop::WindowId window) {
   const auto w = static_cast<xcb_window_t>(window);
   xcb_get_window_attributes_reply_t* a =
       xcb_get_window_attributes_reply(x_.get(), xcb_get_window_attributes(x_.get(), w), nullptr);
+  // Pop-ups (menus, tooltips, a window manager's helpers) bypass the window
+  // manager and are nobody's main window.
   const bool viewable = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+  const bool popup = a && a->override_redirect;
   std::free(a);
+  if (popup) return false;
   if (viewable) return true;
   // A minimised window is unmapped on X but still one of the running programs.
   const std::vector<std::uint32_t> state = cardinals(x_, w, x_.atom("WM_STATE"), 2);
   x_.pump();
   return !state.empty() && state[0] == kIconicState;
+}
+
+bool X11WindowInfo::isDesktopShell(desktop::WindowId window) {
+  if (!x_.ok()) return false;
+  const auto w = static_cast<xcb_window_t>(window);
+  const std::vector<std::uint32_t> check = cardinals(x_, x_.root(), x_.atom("_NET_SUPPORTING_WM_CHECK"), 1);
+  if (!check.empty() && check[0] == w) return true;
+  const std::vector<std::uint32_t> types = cardinals(x_, w, x_.atom("_NET_WM_WINDOW_TYPE"), 16);
+  x_.pump();
+  const xcb_atom_t desktop = x_.atom("_NET_WM_WINDOW_TYPE_DESKTOP"), dock = x_.atom("_NET_WM_WINDOW_TYPE_DOCK");
+  for (const std::uint32_t type : types)
+    if (type == desktop || type == dock) return true;
+  return false;
 }
 
 QImage X11WindowInfo::icon(desktop::WindowId window, int size) {

@@ -13,6 +13,9 @@ class X11WindowInfo : public WindowInfo {
   explicit X11WindowInfo(X11Connection& x) : x_(x) {}
 
   bool isVisible(desktop::WindowId window) override;
+  // The window named by _NET_SUPPORTING_WM_CHECK, and windows of the types
+  // _NET_WM_WINDOW_TYPE_DESKTOP and _NET_WM_WINDOW_TYPE_DOCK.
+  bool isDesktopShell(desktop::WindowId window) override;
   QImage icon(desktop::WindowId window, int size) override;
 
  private:

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <set>
 
@@ -25,6 +26,7 @@
 #include "manager/dispatch/X11Input.h"
 #include "manager/dispatch/X11ScreenPower.h"
 #include "manager/dispatch/X11WindowInfo.h"
+#include "platform/desktop/X11Desktop.h"
 #include "tests/desktop/PeerProcess.h"
 #include "tests/dispatch/DispatchTestSupport.h"
 #include "tests/support/QtPrinters.h"
@@ -76,9 +78,16 @@ class OnX : public ::testing::Test {
     desktop_->bringToFront(window);
     return eventually([&] { return desktop_->foregroundWindow() == window; });
   }
-  void warp(int x, int y) {
-    xcb_warp_pointer(test_, XCB_NONE, root_, 0, 0, 0, 0, std::int16_t(x), std::int16_t(y));
+  // Puts the pointer in the middle of a window (a window manager places
+  // windows where it likes) and answers where that is.
+  QPoint warpInto(WindowId window) {
+    xcb_translate_coordinates_reply_t* r = xcb_translate_coordinates_reply(
+        test_, xcb_translate_coordinates(test_, xcb_window_t(window), root_, 100, 75), nullptr);
+    const QPoint at = r ? QPoint(r->dst_x, r->dst_y) : QPoint(0, 0);
+    std::free(r);
+    xcb_warp_pointer(test_, XCB_NONE, root_, 0, 0, 0, 0, std::int16_t(at.x()), std::int16_t(at.y()));
     std::free(xcb_get_input_focus_reply(test_, xcb_get_input_focus(test_), nullptr));
+    return at;
   }
   QPoint pointer() {
     xcb_query_pointer_reply_t* r = xcb_query_pointer_reply(test_, xcb_query_pointer(test_, root_), nullptr);
@@ -86,6 +95,7 @@ class OnX : public ::testing::Test {
     std::free(r);
     return p;
   }
+  bool windowManager() { return static_cast<desktop::X11Desktop*>(desktop_)->windowManagerRunning(); }
   QString invalidKey() const { return strings_.text(manager::textid::kInvalidKey); }
 
   QTemporaryDir dir_;
@@ -144,10 +154,13 @@ TEST_F(OnX, ForeignWindowInFrontGetsTheKeystrokesInOrder) {
       {RemoteModel::B, InputMode::Number, 0x123456, &adrenalin, invalidKey(), {}, Outcome::Unknown},
   };
   for (const Case& c : cases) {
+    // A window manager keeps Alt+F4 for itself and closes the window, which
+    // is what the key is for, but the window never sees the keys.
+    if (windowManager() && c.events == altF4) continue;
     const QString title = desktop_->windowTitle(c.target->window());
     SCOPED_TRACE(QStringLiteral("model %1 code 0x%2 to %3").arg(int(c.model)).arg(c.code, 0, 16).arg(title).toStdString());
     ASSERT_TRUE(front(c.target->window()));
-    warp(c.target == &editor ? 150 : 500, 120);  // clicks act where the pointer is
+    warpInto(c.target->window());  // clicks act where the pointer is
     dispatcher_->setModel(c.model);
     dispatcher_->setInputMode(c.mode);
     const int from = c.target->lines().size();
@@ -164,7 +177,7 @@ TEST_F(OnX, ForeignWindowInFrontGetsTheKeystrokesInOrder) {
     EXPECT_EQ(dispatcher_->remoteCode(marker(c.model)), Outcome::Foreign);
     EXPECT_EQ(c.target->waitForLines(from, c.events.size() + 2), c.events + kEscape);
   }
-  EXPECT_EQ(dialog_.keyTargets.first(), "Editor");
+  EXPECT_TRUE(dialog_.keyTargets.contains("Editor"));
   EXPECT_TRUE(dialog_.keyTargets.contains("Adrenalin"));
 }
 
@@ -231,7 +244,7 @@ TEST_F(OnX, MouseModeMovesThePointerSevenPixelsAndClicks) {
   Recorder editor("Editor", {50, 50}, log("editor"));
   ASSERT_TRUE(editor.ready());
   ASSERT_TRUE(front(editor.window()));
-  warp(150, 120);
+  const QPoint start = warpInto(editor.window());
   dispatcher_->setModel(RemoteModel::A);
   dispatcher_->setInputMode(InputMode::Move);
 
@@ -245,31 +258,32 @@ TEST_F(OnX, MouseModeMovesThePointerSevenPixelsAndClicks) {
   EXPECT_EQ(widgets_->modeWindow()->text(), "마우스 모드");
   EXPECT_TRUE(eventually([&] { return desktop_->foregroundWindow() == notice; }));
   EXPECT_TRUE(suite::AnswersPing(notice, *desktop_));
+  EXPECT_EQ(desktop_->windowTitle(notice), "");
   EXPECT_TRUE(eventually([&] { return !widgets_->modeWindow(); }, 3000));
   EXPECT_TRUE(eventually([&] { return desktop_->foregroundWindow() == editor.window(); }));
 
   struct Case {
     quint32 byte;
-    QPoint pointer;
+    QPoint pointer;  // from where it started
     QStringList events;
   };
   const Case cases[] = {
-      {0x82, {143, 113}, {}},  // up, then left
-      {0x42, {143, 106}, {}},  // up
-      {0x92, {150, 113}, {}},  // down, then right
-      {0x62, {157, 113}, {}},  // right
-      {0x22, {150, 113}, {}},  // left
-      {0x12, {150, 120}, {}},  // down
-      {0xA2, {150, 120}, {"button-down 1", "button-up 1"}},
-      {0xA2, {150, 120}, {"button-down 1", "button-up 1"}},
-      {0x02, {150, 120}, {"button-down 3", "button-up 3"}},
+      {0x82, {-7, -7}, {}},  // up, then left
+      {0x42, {-7, -14}, {}},  // up
+      {0x92, {0, -7}, {}},  // down, then right
+      {0x62, {7, -7}, {}},  // right
+      {0x22, {0, -7}, {}},  // left
+      {0x12, {0, 0}, {}},  // down
+      {0xA2, {0, 0}, {"button-down 1", "button-up 1"}},
+      {0xA2, {0, 0}, {"button-down 1", "button-up 1"}},
+      {0x02, {0, 0}, {"button-down 3", "button-up 3"}},
   };
   const qsizetype shown = dialog_.inputValues.size();
   for (const Case& c : cases) {
     SCOPED_TRACE(QStringLiteral("byte 0x%1").arg(c.byte, 2, 16, QLatin1Char('0')).toStdString());
     const int from = editor.lines().size();
     EXPECT_EQ(dispatcher_->remoteCode(modelACode(c.byte)), Outcome::Foreign);
-    EXPECT_EQ(pointer(), c.pointer);
+    EXPECT_EQ(pointer() - start, c.pointer);
     if (!c.events.isEmpty()) {
       EXPECT_EQ(editor.waitForLines(from, c.events.size()), c.events);
       EXPECT_EQ(dispatcher_->lastButton(), KeyDispatcher::LastButton::Released);
@@ -290,6 +304,8 @@ TEST_F(OnX, MouseModeMovesThePointerSevenPixelsAndClicks) {
   EXPECT_TRUE(eventually([&] { return desktop_->foregroundWindow() == editor.window(); }));
   EXPECT_EQ(dispatcher_->remoteCode(marker(RemoteModel::A)), Outcome::Foreign);
   EXPECT_EQ(editor.waitForLines(from, 2), kEscape);
+  // The notice has no title, so the key target line only ever named the editor.
+  EXPECT_EQ(dialog_.keyTargets.filter("Editor"), dialog_.keyTargets);
 }
 
 TEST_F(OnX, PowerKeyGoesToTheShellOrStartsIt) {
@@ -367,18 +383,30 @@ TEST_F(OnX, ScreenSaverStartOnThePrivateServerIsSwallowedAndTheNextKeyOnlyWakes)
 }
 
 // A window the list should leave out or keep, made on the test's own connection.
-xcb_window_t plainWindow(xcb_connection_t* c, const QByteArray& title, bool mapped, bool iconic = false) {
+xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
+  xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+  const xcb_atom_t atom = r ? r->atom : 0;
+  std::free(r);
+  return atom;
+}
+
+xcb_window_t plainWindow(xcb_connection_t* c, const QByteArray& title, bool mapped, bool iconic = false,
+                         const char* type = nullptr, bool popup = false) {
   const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
   const xcb_window_t w = xcb_generate_id(c);
+  const std::uint32_t overrideRedirect = popup ? 1 : 0;
   xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, 600, 400, 80, 60, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                    screen->root_visual, 0, nullptr);
+                    screen->root_visual, XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, title.size(), title.data());
   if (iconic) {
-    const char name[] = "WM_STATE";
-    xcb_intern_atom_reply_t* a = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
+    const xcb_atom_t wmState = internAtom(c, "WM_STATE");
     const std::uint32_t state[2] = {3, XCB_NONE};  // IconicState
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, a->atom, a->atom, 32, 2, state);
-    std::free(a);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, wmState, wmState, 32, 2, state);
+  }
+  if (type) {
+    const xcb_atom_t value = internAtom(c, type);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, internAtom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1,
+                        &value);
   }
   if (mapped) xcb_map_window(c, w);
   std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
@@ -394,6 +422,8 @@ TEST_F(OnX, TaskSwitchOpensOnTheFirstKeyClosesOnTheSecondAndBringsTheChoiceToFro
   plainWindow(test_, "Program Manager", true);
   plainWindow(test_, "Editor", true);  // the first entry's title again
   plainWindow(test_, "", true);
+  plainWindow(test_, "Panel", true, false, "_NET_WM_WINDOW_TYPE_DOCK");
+  plainWindow(test_, "Tooltip", true, false, nullptr, true);
   ASSERT_TRUE(front(editor.window()));
   dispatcher_->setModel(RemoteModel::A);
   dispatcher_->setInputMode(InputMode::Move);
@@ -412,7 +442,8 @@ TEST_F(OnX, TaskSwitchOpensOnTheFirstKeyClosesOnTheSecondAndBringsTheChoiceToFro
   const auto& entries = window->list().entries();
   ASSERT_EQ(entries.size(), 3u);
   EXPECT_EQ(entries[0].window, editor.window());
-  EXPECT_TRUE(entries[0].icon.isNull());  // the placeholder is drawn
+  // No icon of its own: the placeholder is drawn (openbox gives every window one).
+  EXPECT_TRUE(entries[0].icon.isNull() || windowManager());
   QStringList rest{entries[1].title, entries[2].title};
   rest.sort();
   EXPECT_EQ(rest, (QStringList{"Minimised", "Viewer"}));

@@ -13,7 +13,9 @@
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   lumi::test::PrivateEnvironment environment;
-  lumi::test::XServer server;
+  const bool openbox = qEnvironmentVariable("LUMI_DISPATCH_WM") == "openbox";
+  lumi::test::XServer server(openbox ? lumi::test::XServer::WindowManager::Openbox
+                                     : lumi::test::XServer::WindowManager::None);
   if (!server.ok()) {
     std::fprintf(stderr, "no private X server: %s\n", qPrintable(server.error()));
     return 1;
