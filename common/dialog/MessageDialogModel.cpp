@@ -41,7 +41,7 @@ MessageDialogModel::MessageDialogModel(const MessageForm& form, int buttonMode, 
 }
 
 MessageDialogModel::MessageDialogModel(const MessageForm& form, const ChoiceVariant& variant,
-                                       const std::vector<ButtonSpec>& buttons, Strings strings)
+                                       const std::vector<ChoiceButton>& buttons, Strings strings)
     : form_(&form), buttonMode_(-1), templateId_(variant.templateId), choice_(true), strings_(std::move(strings)) {
   for (int i = 0; i < kLineCount; ++i) lines_[i].rect = kLineRects[i];
   const int count = std::min<int>(variant.buttonCount, static_cast<int>(buttons.size()));

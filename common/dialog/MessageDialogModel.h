@@ -63,7 +63,7 @@ struct DialogButton {
 };
 
 // A caption and a control id, for the choice menus.
-struct ButtonSpec {
+struct ChoiceButton {
   int controlId;
   QString caption;
 };
@@ -90,9 +90,9 @@ class MessageDialogModel {
   // come from `strings` (the program's string table when empty).
   MessageDialogModel(const MessageForm& form, int buttonMode, Strings strings = {});
   // A choice menu of a form: the variant's buttons in order, each with the
-  // caption and id given here (extra specs are dropped, missing buttons are
+  // caption and id given here (extra ones are dropped, missing buttons are
   // not made).
-  MessageDialogModel(const MessageForm& form, const ChoiceVariant& variant, const std::vector<ButtonSpec>& buttons,
+  MessageDialogModel(const MessageForm& form, const ChoiceVariant& variant, const std::vector<ChoiceButton>& buttons,
                      Strings strings = {});
 
   const MessageForm& Form() const { return *form_; }

@@ -10,11 +10,11 @@ namespace {
 // the programs' forms; these pick the 30-pixel bold face for the lines (the
 // size the shell's skin font has by default) and the 27-pixel one for the
 // captions, which must fit 120 x 46 buttons.
-constexpr FontSpec kPlayerFonts[] = {
+constexpr FixedFont kPlayerFonts[] = {
     {"HY울릉도M", 40, 700}, {"HY울릉도M", 30, 700}, {"굴림", 30, 100}, {"굴림", 27, 700}};
-constexpr FontSpec kPlayerSideFonts[] = {{"HY울릉도M", 30, 700}, {"굴림", 30, 100}, {"굴림", 27, 700}};
+constexpr FixedFont kPlayerSideFonts[] = {{"HY울릉도M", 30, 700}, {"굴림", 30, 100}, {"굴림", 27, 700}};
 // The updater names sizes and weights only: its faces are the system's.
-constexpr FontSpec kUpdaterFonts[] = {{"", 40, 700}, {"", 30, 700}, {"", 30, 100}, {"", 27, 700}};
+constexpr FixedFont kUpdaterFonts[] = {{"", 40, 700}, {"", 30, 700}, {"", 30, 100}, {"", 27, 700}};
 
 const MessageForm kShell{
     .program = Program::Shell,

@@ -26,7 +26,7 @@ enum class Placement {
 
 // A font the form fixes instead of taking the skin's button font. An empty
 // face is the system's default face.
-struct FontSpec {
+struct FixedFont {
   const char* face;
   int pixelHeight;
   int weight;
@@ -60,7 +60,7 @@ struct MessageForm {
   // otherwise the form's fixed fonts, of which lineFont and captionFont are
   // the ones the lines and the captions use.
   bool skinButtonFont;
-  std::span<const FontSpec> fixedFonts;
+  std::span<const FixedFont> fixedFonts;
   int lineFont;
   int captionFont;
 

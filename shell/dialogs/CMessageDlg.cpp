@@ -34,7 +34,7 @@ CMessageDlg::CMessageDlg(CShellDialog* parent, ShellContext& context, int button
 }
 
 CMessageDlg::CMessageDlg(CShellDialog* parent, ShellContext& context, const dialog::ChoiceVariant& variant,
-                         const std::vector<dialog::ButtonSpec>& buttons)
+                         const std::vector<dialog::ChoiceButton>& buttons)
     : CShellDialog(parent, context), model_(dialog::ShellForm(), variant, buttons) {
   build(variant.bitmaps);
 }
@@ -49,13 +49,13 @@ void CMessageDlg::build(const dialog::ButtonBitmaps& bitmaps) {
   SetKeepsRemoteKeys(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
 
-  for (const dialog::DialogButton& spec : model_.Buttons()) {
-    auto* button = new skin::CSkinButton(this, spec.controlId);
-    button->setGeometry(spec.rect);
+  for (const dialog::DialogButton& entry : model_.Buttons()) {
+    auto* button = new skin::CSkinButton(this, entry.controlId);
+    button->setGeometry(entry.rect);
     button->SetBitmaps(bitmaps.normal, bitmaps.focused, bitmaps.pressed, 0, true);
     button->SetFont(fonts_.Button());
     button->SetLayout(skin::kLayoutCentred);
-    button->SetCaption(spec.caption);
+    button->SetCaption(entry.caption);
     connect(button, &skin::CSkinButton::hovered, this,
             [this](int id) { showFocus(model_.FocusButton(model_.IndexOf(id))); });
     connect(button, &skin::CSkinButton::command, this, [this](int id) { done(model_.ResultFor(id)); });
@@ -183,7 +183,7 @@ void CMessageDlg::done(int result) {
 void CMessageDlg::reject() { done(dialog::kResultCancel); }
 
 CChoiceDlg::CChoiceDlg(CShellDialog* parent, ShellContext& context, int templateId,
-                       const std::vector<dialog::ButtonSpec>& buttons)
+                       const std::vector<dialog::ChoiceButton>& buttons)
     : CMessageDlg(parent, context, variantOrNone(templateId), buttons) {}
 
 }  // namespace lumi::shell

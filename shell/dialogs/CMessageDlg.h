@@ -51,7 +51,7 @@ class CMessageDlg : public CShellDialog {
 
  protected:
   CMessageDlg(CShellDialog* parent, ShellContext& context, const dialog::ChoiceVariant& variant,
-              const std::vector<dialog::ButtonSpec>& buttons);
+              const std::vector<dialog::ChoiceButton>& buttons);
 
   // Where the dialog goes when it opens: centred on its parent's monitor.
   virtual QPoint InitialPosition() const;
@@ -89,7 +89,7 @@ class CChoiceDlg : public CMessageDlg {
  public:
   // The buttons of a choice template (765, 821, 817, 819, 820) in focus
   // order; an unknown template gives the dialog without buttons.
-  CChoiceDlg(CShellDialog* parent, ShellContext& context, int templateId, const std::vector<dialog::ButtonSpec>& buttons);
+  CChoiceDlg(CShellDialog* parent, ShellContext& context, int templateId, const std::vector<dialog::ChoiceButton>& buttons);
 };
 
 }  // namespace lumi::shell
