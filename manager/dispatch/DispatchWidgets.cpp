@@ -15,13 +15,13 @@ DispatchWidgets::~DispatchWidgets() {
 }
 
 void DispatchWidgets::showMode(InputMode mode) {
-  // A notice still showing hands the focus it borrowed over to the new one.
+  // A notice still showing is replaced, and hands over the window it is to
+  // give the focus back to.
   desktop::WindowId previous = desktop_.foregroundWindow();
   if (mode_) {
-    if (previous == mode_->id()) previous = 0;
+    if (previous == mode_->id()) previous = mode_->previous();
     delete mode_;
   }
-  if (previous == 0) previous = dispatcher_.keyTarget();
   mode_ = new ModeWindow(mode, previous, desktop_);
   mode_->open();
 }

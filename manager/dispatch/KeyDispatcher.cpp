@@ -58,8 +58,12 @@ KeyDispatcher::Outcome KeyDispatcher::remoteCode(quint32 code) {
   if (front == 0) return Outcome::NoForeground;
   if (front != target_) takeTarget(front);
   // A suite window that hangs holds the key here until the desktop layer's
-  // send time-out; it then counts as foreign.
-  const TargetKind kind = suite::AnswersPing(target_, desktop_) ? TargetKind::Suite : TargetKind::Foreign;
+  // send time-out. Only suite windows can time out (a foreign one answers 0
+  // at once), so such a window still gets its key code, queued until it
+  // recovers, rather than the keystrokes meant for other programs (for
+  // "C", Alt+F4).
+  const bool answered = suite::AnswersPing(target_, desktop_);
+  const TargetKind kind = answered || desktop_.lastSendTimedOut() ? TargetKind::Suite : TargetKind::Foreign;
 
   if (code == 0) return Outcome::Ignored;
   if (kind == TargetKind::Foreign) {
@@ -247,11 +251,12 @@ void KeyDispatcher::changeMode(InputMode mode) {
 }
 
 void KeyDispatcher::taskSwitch() {
-  const std::vector<WindowId> open = desktop_.windowsTitled(kTaskSwitchTitle);
-  if (!open.empty()) {
-    // Code 14 closes it without a choice.
-    desktop_.bringToFront(open.front());
-    desktop_.post(open.front(), suite::WM_REMOTE_KEY, suite::KeyExit, 0);
+  // Code 14 closes an open one without a choice. A foreign window that
+  // happens to have the title takes no messages and does not count, or it
+  // would keep the task switcher from ever opening.
+  for (const WindowId open : desktop_.windowsTitled(kTaskSwitchTitle)) {
+    if (!desktop_.post(open, suite::WM_REMOTE_KEY, suite::KeyExit, 0)) continue;
+    desktop_.bringToFront(open);
     return;
   }
   if (windows_) windows_->openTaskSwitch(desktop_.foregroundWindow());

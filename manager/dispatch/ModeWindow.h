@@ -48,6 +48,7 @@ class ModeWindow : public QWidget {
   ~ModeWindow() override;
 
   desktop::WindowId id() const { return id_; }
+  desktop::WindowId previous() const { return previous_; }
   QString text() const { return notice_.text(); }
   // Shows the window in front, modal, and starts its timer.
   void open();
