@@ -39,9 +39,9 @@ void X11ScreenPower::event(const xcb_generic_event_t* e) {
   if (saverEventBase_ < 0 || (e->response_type & 0x7f) != saverEventBase_ + XCB_SCREENSAVER_NOTIFY) return;
   const auto* notice = reinterpret_cast<const xcb_screensaver_notify_event_t*>(e);
   if (notice->state != XCB_SCREENSAVER_STATE_ON) return;
-  // The manager keeps the saver from starting, as it swallows the system's
-  // start command elsewhere; X has no such command to swallow, so the saver
-  // that has just come on is reset at once.
+  // The manager does not let the screen saver start: X cannot refuse the
+  // start, so the saver that has just come on is reset at once, and the next
+  // remote key switches it off for good.
   xcb_force_screen_saver(x_.get(), XCB_SCREEN_SAVER_RESET);
   xcb_flush(x_.get());
   if (starting_) starting_();
