@@ -23,6 +23,10 @@
 #include "shell/frame/ShellDisplay.h"
 #include "shell/frame/SystemPorts.h"
 #include "shell/frame/UsageReport.h"
+#include "shell/dialogs/CBackgroundChooserDlg.h"
+#include "shell/dialogs/CExitDlg.h"
+#include "shell/dialogs/CMessageDlg.h"
+#include "shell/frame/ShellPower.h"
 #include "shell/main/CMainDlg.h"
 
 namespace lumi::shell {
@@ -95,10 +99,28 @@ int RunShell(int argc, char** argv) {
   };
 
   media::MusicPlayerControl music;
+  CMainDlg* mainWindow = nullptr;
   CMainDlg::Services services;
   services.music = &music;
   services.openProductSite = [&] { OpenProductSite(*system.open); };
+  services.openExitDialog = [&] {
+    ExitActions actions;
+    actions.exit = [&] { mainWindow->Exit(); };
+    actions.powerOff = [&] {
+      PowerOff(*system.power);
+      mainWindow->Exit();
+    };
+    ShowExitDialog(*mainWindow, actions);
+  };
+  // "배경그림 변경" leads to the photo browser, which comes with the media library.
+  services.openSettings = [&] { ShowBackgroundChooser(*mainWindow); };
+  services.confirmStopMusic = [&] {
+    CMessageDlg question(context.current ? context.current.data() : mainWindow, context, dialog::kModeYesNo);
+    question.SetLine(text::str(3175), 2);
+    return question.DoModal() == 1;
+  };
   CMainDlg main(context, services);
+  mainWindow = &main;
   {
     suite::RepaintOnly blocked;
     SendUsageReport(UsageKind::Start, [&] { blocked.pump(); });

@@ -56,6 +56,8 @@ void CMessageDlg::build(const dialog::ButtonBitmaps& bitmaps) {
     button->SetFont(fonts_.Button());
     button->SetLayout(skin::kLayoutCentred);
     button->SetCaption(entry.caption);
+    // The bitmaps' rounded corners show the dialog's background behind them.
+    button->SetBackgroundProvider([this] { return background_; });
     connect(button, &skin::CSkinButton::hovered, this,
             [this](int id) { showFocus(model_.FocusButton(model_.IndexOf(id))); });
     connect(button, &skin::CSkinButton::command, this, [this](int id) { done(model_.ResultFor(id)); });

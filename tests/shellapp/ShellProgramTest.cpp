@@ -107,6 +107,18 @@ TEST_F(ShellProgram, KeyCodesFromOutsideMoveTheHighlight) {
       << "Back on the menu returns to the main window";
 }
 
+TEST_F(ShellProgram, BackOnTheMainWindowOpensTheExitDialogAndExitEndsTheShell) {
+  QProcess* process = startShell();
+  const WindowId shell = waitForShell();
+  ASSERT_NE(shell, 0u);
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyExit, 0);
+  EXPECT_TRUE(eventually([&] { return suite::FindPeerWindow("MessageDlg", *desktop_) != 0; }));
+  // The dialog is now the current window: the main window passes it the key.
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyOk, 0);
+  ASSERT_TRUE(process->waitForFinished(10000));
+  EXPECT_EQ(process->exitCode(), 0);
+}
+
 TEST_F(ShellProgram, ASecondStartHandsOverAndEnds) {
   startShell();
   const WindowId shell = waitForShell();
