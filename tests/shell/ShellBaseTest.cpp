@@ -136,6 +136,19 @@ TEST_F(ShellBase, MovingWritesThePositionAndChildrenLieOverTheMainWindow) {
   EXPECT_EQ(child.pos(), QPoint(40, 30));
 }
 
+TEST_F(ShellBase, MinimiseGivesTheDisplayBackAndRestoreTakesTelevisionModeAgain) {
+  std::vector<bool> modes;
+  context_.applyDisplayMode = [&](bool television) { modes.push_back(television); };
+  Screen main(nullptr, context_);
+  context_.main = &main;
+  main.show();
+  main.Minimise();
+  EXPECT_TRUE(main.isMinimized());
+  main.Restore();
+  EXPECT_FALSE(main.isMinimized());
+  EXPECT_EQ(modes, (std::vector<bool>{false, true}));
+}
+
 TEST(WindowPlacement, CentresAndSnapsWithinTwoPixels) {
   EXPECT_EQ(shell::CentredPosition(QRect(0, 0, 1920, 1080)), QPoint(560, 240));
   EXPECT_EQ(shell::CentredPosition(QRect(1920, 0, 1025, 768)), QPoint(1920 + 112, 84));
