@@ -2,32 +2,19 @@
 
 #include <QFontDatabase>
 
+#include "platform/text/FaceSubstitutes.h"
+
 namespace lumi::skin {
 
 namespace {
 
-// The Korean faces map to the Nanum face closest in shape, Latin faces to
-// DejaVu; the caption filter maps the same names the same way.
-struct Substitution {
-  const char* face;
-  const char* installed;
-};
-constexpr Substitution kSubstitutions[] = {
-    {"굴림", "NanumGothic"},          {"Gulim", "NanumGothic"},
-    {"굴림체", "NanumGothicCoding"},   {"GulimChe", "NanumGothicCoding"},
-    {"돋움", "NanumBarunGothic"},      {"Dotum", "NanumBarunGothic"},
-    {"바탕", "NanumMyeongjo"},         {"Batang", "NanumMyeongjo"},
-    {"HY견고딕", "NanumSquare"},       {"HY울릉도M", "NanumSquareRound"},
-    {"Arial", "DejaVu Sans"},          {"Tahoma", "DejaVu Sans"},
-    {"Times New Roman", "DejaVu Serif"}, {"Courier New", "DejaVu Sans Mono"},
-};
 // After the face itself: a face with Hangul, then one with wide Latin cover.
-const QStringList kFallbacks = {QStringLiteral("NanumGothic"), QStringLiteral("DejaVu Sans")};
+const QStringList kFallbacks = {QString::fromUtf8(text::kFallbackFaces[0]), QString::fromUtf8(text::kFallbackFaces[1])};
 
 }  // namespace
 
 QStringList SubstitutesFor(const QString& face) {
-  for (const Substitution& s : kSubstitutions) {
+  for (const text::FaceSubstitute& s : text::kFaceSubstitutes) {
     if (face.compare(QString::fromUtf8(s.face), Qt::CaseInsensitive) != 0) continue;
     QStringList list{QString::fromUtf8(s.installed)};
     for (const QString& f : kFallbacks)
@@ -39,7 +26,7 @@ QStringList SubstitutesFor(const QString& face) {
 
 void InstallFontSubstitutions() {
   static const bool installed = [] {
-    for (const Substitution& s : kSubstitutions) {
+    for (const text::FaceSubstitute& s : text::kFaceSubstitutes) {
       const QString face = QString::fromUtf8(s.face);
       // A machine that really has the face keeps it.
       if (QFontDatabase::hasFamily(face)) continue;
