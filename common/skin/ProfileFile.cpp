@@ -16,32 +16,12 @@
 #include <cstring>
 
 #include "platform/instance/RuntimeFolder.h"
+#include "platform/text/AnsiText.h"
 
 namespace lumi::skin {
 
 namespace {
 
-// The Korean ANSI code page, when this Qt has a table for it that keeps ASCII
-// as it is (some tables named CP949 turn the backslash into a won sign).
-const char* koreanCodec() {
-  static const char* const name = [] {
-    for (const char* candidate : {"windows-949", "CP949", "EUC-KR"}) {
-      QStringDecoder probe(candidate, QStringConverter::Flag::Stateless);
-      if (probe.isValid() && QString(probe(QByteArrayView("\\~"))) == QStringLiteral("\\~")) return candidate;
-    }
-    return static_cast<const char*>(nullptr);
-  }();
-  return name;
-}
-
-QString decode8Bit(QByteArrayView bytes) {
-  if (bytes.isValidUtf8()) return QString::fromUtf8(bytes);
-  if (const char* codec = koreanCodec()) {
-    QStringDecoder decoder(codec, QStringConverter::Flag::Stateless);
-    return decoder(bytes);
-  }
-  return QString::fromLatin1(bytes);
-}
 
 bool isQuote(QChar c) { return c == '"' || c == '\''; }
 
@@ -126,7 +106,7 @@ ProfileDocument ProfileDocument::parse(const QByteArray& bytes, QStringList* pro
                            QStringConverter::Flag::Stateless);
     text = decoder(QByteArrayView(bytes).sliced(2));
   } else {
-    text = decode8Bit(bytes);
+    text = text::DecodeAnsi(bytes);
   }
 
   QStringList rawLines = text.split('\n');

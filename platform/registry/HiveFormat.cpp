@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QtEndian>
 #include <cstring>
+#include "platform/text/AnsiText.h"
 
 namespace lumi::registry::format {
 namespace {
@@ -20,31 +21,6 @@ int hexDigit(QChar c) {
   return -1;
 }
 
-// The decoder of the Korean ANSI code page, when this Qt has one. Some tables
-// named CP949 show the backslash as a won sign, which would break every key
-// path; only a table that keeps ASCII as it is will do.
-const char* koreanCodec() {
-  static const char* const name = [] {
-    for (const char* candidate : {"windows-949", "CP949", "EUC-KR"}) {
-      QStringDecoder probe(candidate, QStringConverter::Flag::Stateless);
-      if (probe.isValid() && QString(probe(QByteArrayView("\\~"))) == QStringLiteral("\\~")) return candidate;
-    }
-    return static_cast<const char*>(nullptr);
-  }();
-  return name;
-}
-
-// 8-bit text is what REGEDIT4 files and hand-made files hold. Valid UTF-8 is
-// taken as such; anything else most likely came from a Korean Windows, whose
-// ANSI code page is 949.
-QString decode8Bit(QByteArrayView bytes) {
-  if (bytes.isValidUtf8()) return QString::fromUtf8(bytes);
-  if (const char* codec = koreanCodec()) {
-    QStringDecoder decoder(codec, QStringConverter::Flag::Stateless);
-    return decoder(bytes);
-  }
-  return QString::fromLatin1(bytes);
-}
 
 QByteArray utf16Data(QStringView text) {
   QByteArray data(text.size() * 2, Qt::Uninitialized);
@@ -72,7 +48,7 @@ class Lines {
     } else {
       if (body.startsWith("\xEF\xBB\xBF")) body = body.sliced(3);
       if (!body.isValidUtf8()) {
-        const char* codec = koreanCodec();
+        const char* codec = text::KoreanCodecName();
         kind_ = codec ? Kind::Korean : Kind::Latin1;
         if (codec) decoder_ = QStringDecoder(codec, QStringConverter::Flag::Stateless);
       }
@@ -359,7 +335,7 @@ class Parser {
     // converts them to UTF-16 when it imports them, and so do we.
     if (ansiStrings_ && (type == quint32(ValueType::String) || type == quint32(ValueType::ExpandString) ||
                          type == quint32(ValueType::MultiString)))
-      bytes = utf16Data(decode8Bit(bytes));
+      bytes = utf16Data(text::DecodeAnsi(bytes));
     current_->setValue(name, type, bytes);
   }
 
