@@ -1,0 +1,59 @@
+#include "manager/app/ManagerStartup.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+
+#include "common/skin/FontSet.h"
+#include "common/suite/PeerWindows.h"
+#include "manager/core/ManagerStrings.h"
+#include "manager/window/CKeywardenDlg.h"
+#include "manager/window/KeywardenSettings.h"
+
+namespace lumi::manager {
+namespace {
+
+// The English messages of a failed registry check; start-up goes on.
+void checkClientPath(const QString& folder, const QString& title, const text::StringTable& strings) {
+  const ClientPathResult result = EnsureClientPath(folder);
+  if (result != ClientPathResult::Ok) QMessageBox::warning(nullptr, title, strings.text(ClientPathMessageId(result)));
+}
+
+}  // namespace
+
+int RunManager(int argc, char** argv) {
+  QApplication app(argc, argv);
+  // Hidden in the tray is still running.
+  QApplication::setQuitOnLastWindowClosed(false);
+  skin::InstallFontSubstitutions();
+  const text::StringTable strings = loadManagerStrings();
+  text::setProgramStrings(strings);
+  const QString title = strings.text(230);
+
+  if (const desktop::WindowId running = suite::FindPeerWindow(title)) {
+    suite::BringToForeground(running);
+    return 0;
+  }
+
+  const QString folder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+  checkClientPath(folder, title, strings);
+
+  KeywardenSettings settings;
+  if (!KeywardenSettings::LoadOrCreate(title, settings))
+    QMessageBox::warning(nullptr, title, strings.text(ClientPathMessageId(ClientPathResult::NoSuiteKey)));
+
+  CKeywardenDlg::Options options;
+  options.programFolder = folder;
+  options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+  int code = 0;
+  {
+    CKeywardenDlg window(strings, settings, options);
+    window.show();
+    window.start();
+    code = app.exec();
+  }
+  checkClientPath(folder, title, strings);
+  return code;
+}
+
+}  // namespace lumi::manager

@@ -1,0 +1,423 @@
+#include "manager/window/CKeywardenDlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainterPath>
+#include <QProcess>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "common/suite/PeerWindows.h"
+#include "common/suite/SuiteMessages.h"
+#include "manager/core/ManagerStrings.h"
+#include "manager/core/RemoteModel.h"
+#include "manager/core/RemoteSettings.h"
+#include "manager/window/StartupEntry.h"
+
+namespace lumi::manager {
+
+namespace {
+constexpr int kCornerRadius = 5;
+constexpr int kConfirmHideMs = 3000;
+}  // namespace
+
+StatusPopup::StatusPopup(const text::StringTable& strings, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), strings_(strings) {
+  auto* layout = new QVBoxLayout(this);
+  text_ = new QLabel(this);
+  text_->setWordWrap(true);
+  bar_ = new QProgressBar(this);
+  button_ = new skin::CXPButton(this);
+  layout->addWidget(text_);
+  layout->addWidget(bar_);
+  layout->addWidget(button_, 0, Qt::AlignHCenter);
+  connect(button_, &QAbstractButton::clicked, this, [this] {
+    if (popup_.button == ConnectionHost::PopupButton::Stop) emit stopClicked();
+    else hide();
+  });
+  resize(320, 120);
+}
+
+void StatusPopup::show(const ConnectionHost::Popup& popup) {
+  popup_ = popup;
+  ++generation_;
+  if (popup.text.isEmpty()) {
+    hide();
+    return;
+  }
+  text_->setText(popup.text);
+  if (popup.percentage) {
+    bar_->setRange(0, popup.maximum);
+    bar_->setValue(popup.position);
+  } else {
+    bar_->setRange(0, 1);
+    bar_->setValue(1);
+  }
+  const bool stop = popup.button == ConnectionHost::PopupButton::Stop;
+  button_->setText(strings_.text(stop ? textid::kStopButton : textid::kConfirmButton));
+  if (!stop) {
+    const int shown = generation_;
+    QTimer::singleShot(kConfirmHideMs, this, [this, shown] {
+      if (shown == generation_) hide();
+    });
+  }
+  if (QWidget* owner = parentWidget()) move(owner->geometry().center() - rect().center());
+  QWidget::show();
+}
+
+CKeywardenDlg::CKeywardenDlg(const text::StringTable& strings, const KeywardenSettings& settings, Options options)
+    : QWidget(nullptr, Qt::FramelessWindowHint), strings_(strings), settings_(settings), options_(std::move(options)) {
+  setWindowTitle(strings_.text(230));
+  auto* layout = new QHBoxLayout(this);
+  auto* buttons = new QVBoxLayout;
+  auto button = [&](int id) {
+    auto* b = new skin::CXPButton(strings_.text(id), this);
+    buttons->addWidget(b);
+    return b;
+  };
+  skin::CXPButton* shell = button(231);
+  skin::CXPButton* updater = button(1015);
+  skin::CXPButton* taskSwitch = button(1009);
+  connectButton_ = button(1005);
+  skin::CXPButton* help = button(57670);
+  skin::CXPButton* hideButton = button(2);
+  skin::CXPButton* exit = button(1);
+  help->setEnabled(false);
+  buttons->addStretch(1);
+  layout->addLayout(buttons);
+
+  sheet_ = new QTabWidget(this);
+  page_ = new CPageMain(strings_, sheet_);
+  sheet_->addTab(page_, strings_.text(155));
+  layout->addWidget(sheet_, 1);
+  resize(640, 420);
+
+  popup_ = new StatusPopup(strings_, this);
+  procedure_ = std::make_unique<ConnectionProcedure>(*this, strings_);
+  ports_ = std::make_unique<X11DispatchPorts>();
+  dispatcher_ = std::make_unique<KeyDispatcher>(desktop::Desktop::instance(), ports_->input, ports_->screen, *this, strings_);
+  dispatchWidgets_ = std::make_unique<DispatchWidgets>(*dispatcher_, desktop::Desktop::instance(), ports_->windows);
+  dispatcher_->setModel(settings_.remote == 1 ? RemoteModel::B : RemoteModel::A);
+  // Power with no shell: it is started only once the receiver is ready.
+  dispatcher_->setShellLauncher([this] {
+    if (procedure_->ready()) launchShell();
+  });
+  dispatcher_->setConnectionHandler([this](quint32 code) { procedure_->remoteCode(code); });
+
+  connect(&timers_, &TimerBank::timeout, this, [this](int id) { procedure_->timer(id); });
+  connect(popup_, &StatusPopup::stopClicked, this, [this] { procedure_->stop(); });
+  connect(&reader_, &CSerialThread::opened, this, [this] { procedure_->readerOpened(); });
+  connect(&reader_, &CSerialThread::openFailed, this, [this] { procedure_->readerOpenFailed(); });
+  connect(&reader_, &CSerialThread::remoteKey, this, [this](quint32 code) { dispatcher_->remoteCode(code); });
+
+  connect(shell, &QAbstractButton::clicked, this, [this] { launchShell(); });
+  connect(updater, &QAbstractButton::clicked, this, [this] {
+    procedure_->clearBusy();
+    launchUpdater(true);
+  });
+  connect(taskSwitch, &QAbstractButton::clicked, this, [this] { dispatcher_->taskSwitch(); });
+  connect(connectButton_, &QAbstractButton::clicked, this, [this] { connectReceiver(); });
+  connect(hideButton, &QAbstractButton::clicked, this, [this] { hide(); });
+  connect(exit, &QAbstractButton::clicked, this, [this] { exitManager(); });
+  connect(page_->changePort, &QAbstractButton::clicked, this, [this] { changePort(); });
+  connect(page_->changeModel, &QAbstractButton::clicked, this, [this] { changeModel(); });
+
+  page_->launchAfterConnect->setChecked(settings_.launchAfterConnect == 1);
+  page_->startup->setChecked(settings_.startup == 1);
+  page_->resolution->setChecked(settings_.resolution == 1);
+  page_->toTrayOnLaunch->setChecked(settings_.toTrayOnLaunch == 1);
+  page_->keyboardMessage->setChecked(settings_.keyboardMessage == 1);
+  page_->toTrayOnPower->setChecked(settings_.toTrayOnPower == 1);
+  checkBox(page_->launchAfterConnect, &KeywardenSettings::launchAfterConnect, "LaunchAfterConnect");
+  checkBox(page_->toTrayOnLaunch, &KeywardenSettings::toTrayOnLaunch, "ToTrayOnLaunch");
+  checkBox(page_->keyboardMessage, &KeywardenSettings::keyboardMessage, "KeyboardMessage");
+  checkBox(page_->toTrayOnPower, &KeywardenSettings::toTrayOnPower, "ToTrayOnPower");
+  connect(page_->resolution, &QAbstractButton::clicked, this, [this](bool on) {
+    settings_.resolution = on ? 1 : 0;
+    KeywardenSettings::WriteResolution(settings_.resolution);
+  });
+  connect(page_->startup, &QAbstractButton::clicked, this, [this](bool on) { toggleStartup(on); });
+  showPortAndModel();
+
+  // Registered last: from here on other programs can reach the window.
+  suiteWindow_ = std::make_unique<suite::SuiteWindow>(
+      this, [this](const desktop::WindowMessage& m) { return message(m); });
+  dispatcher_->setOwnWindow(suiteWindow_->id());
+}
+
+CKeywardenDlg::~CKeywardenDlg() {
+  timers_.killAll();
+  reader_.stop();
+  dispatchWidgets_.reset();
+}
+
+void CKeywardenDlg::start() {
+  addTray();
+  // Without a tray the manager still owns the receiver: a desktop without a
+  // notification area is no reason to leave the remote dead.
+  connectReceiver();
+}
+
+void CKeywardenDlg::connectReceiver() {
+  procedure_->connectReceiver(settings_.remote == 1 ? RemoteModel::B : RemoteModel::A);
+}
+
+std::optional<std::int64_t> CKeywardenDlg::message(const desktop::WindowMessage& m) {
+  switch (m.message) {
+    case suite::WM_SUITE_PING:
+      return 1;
+    case suite::WM_REMOTE_KEY:
+      dispatcher_->remoteCode(static_cast<quint32>(m.wParam));
+      return 0;
+    case suite::WM_SET_KEY_TARGET:
+      dispatcher_->setKeyTarget(m.wParam);
+      return 0;
+    case desktop::WM_COPYDATA:
+      if (m.dataWord == suite::kCopyClaimKeys) {
+        dispatcher_->setKeyTarget(m.wParam);
+        return 1;
+      }
+      if (m.dataWord == suite::kCopySkinChanged) {
+        emit skinChanged();
+        return 1;
+      }
+      return 0;
+    case suite::WM_READER_OPENED:
+      procedure_->readerOpened();
+      return 0;
+    case suite::WM_READER_OPEN_FAILED:
+      procedure_->readerOpenFailed();
+      return 0;
+    case suite::WM_UPDATER_CLOSED:
+      if (procedure_->busy() && settings_.launchAfterConnect == 1) launchShell();
+      return 0;
+    case suite::WM_UPDATE_FILES_PENDING:
+      desktop::Desktop::instance().post(windowId(), suite::WM_APPLY_PENDING_UPDATES, 0, 0);
+      return 0;
+    case suite::WM_APPLY_PENDING_UPDATES:
+      // Putting the updater's ".Update" files in place comes with the updater.
+      return 0;
+    case desktop::WM_CLOSE:
+      // Not inside the handler: exit waits for the shell, which may be
+      // the very program that sent this.
+      QTimer::singleShot(0, this, [this] { exitManager(); });
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+void CKeywardenDlg::exitManager() {
+  if (exiting_) return;
+  exiting_ = true;
+  settings_.SaveAtExit();
+  timers_.kill(ConnectionProcedure::kIdentifyTimer);
+  timers_.kill(ConnectionProcedure::kPulseTimer);
+  timers_.kill(ConnectionProcedure::kInitialiseTimer);
+  popup_->hide();
+  stopReader();
+  hide();
+  if (const desktop::WindowId shell = suite::FindPeerWindow(suite::kShellTitle)) suite::CloseSuiteProgram(shell);
+  if (tray_) tray_->hide();
+  QApplication::quit();
+}
+
+bool CKeywardenDlg::startProgram(const QString& file, const QStringList& arguments) {
+  const QString path = options_.programFolder + file;
+  // A suite installed without this program: the button does nothing.
+  if (!QFileInfo(path).isExecutable()) return false;
+  return QProcess::startDetached(path, arguments, options_.programFolder);
+}
+
+void CKeywardenDlg::hideForLaunch() {
+  if (!isMinimized() && settings_.toTrayOnLaunch == 1) hide();
+}
+
+void CKeywardenDlg::launchShell() {
+  setStatusLine({});
+  popup_->hide();
+  if (!procedure_->ready()) return;
+  hideForLaunch();
+  startProgram(strings_.text(202), {});
+}
+
+void CKeywardenDlg::launchUpdater(bool visible) {
+  setStatusLine({});
+  popup_->hide();
+  hideForLaunch();
+  startProgram(QStringLiteral("Freshwell.exe"), visible ? QStringList{QStringLiteral("show")} : QStringList{});
+}
+
+void CKeywardenDlg::setStatusLine(const QString& text) { page_->statusLine->setText(text); }
+void CKeywardenDlg::setInputValueLine(const QString& text) { page_->inputValue->setText(text); }
+void CKeywardenDlg::showPopup(const Popup& popup) { popup_->show(popup); }
+void CKeywardenDlg::setConnectEnabled(bool on) { connectButton_->setEnabled(on); }
+void CKeywardenDlg::setChangeButtonsEnabled(bool on) {
+  page_->changePort->setEnabled(on);
+  page_->changeModel->setEnabled(on);
+}
+
+void CKeywardenDlg::startReader() {
+  reader_.begin(settings_.comPort);
+  settings_.comPort = reader_.comPort();
+  readerRunning_ = true;
+}
+
+void CKeywardenDlg::stopReader() {
+  reader_.stop();
+  readerRunning_ = false;
+}
+
+void CKeywardenDlg::setReaderDtr(bool on) { reader_.setDataTerminalReady(on); }
+void CKeywardenDlg::takeForegroundAsKeyTarget() { dispatcher_->setKeyTarget(0); }
+
+void CKeywardenDlg::restoreIfMinimised() {
+  if (isMinimized()) showNormal();
+}
+
+void CKeywardenDlg::startUpdaterSilently() { launchUpdater(false); }
+void CKeywardenDlg::startTimer(int id, int periodMs) { timers_.start(id, periodMs); }
+void CKeywardenDlg::killTimer(int id) { timers_.kill(id); }
+
+bool CKeywardenDlg::confirmStop() {
+  return QMessageBox::question(this, windowTitle(), strings_.text(textid::kStopQuestion),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void CKeywardenDlg::showKeyTarget(const QString& title) { page_->keyTarget->setText(title); }
+void CKeywardenDlg::showInputValue(const QString& text) { page_->inputValue->setText(text); }
+void CKeywardenDlg::focusPreviousControl() { focusNextPrevChild(false); }
+void CKeywardenDlg::focusNextControl() { focusNextPrevChild(true); }
+
+void CKeywardenDlg::pressFocusedControl() {
+  if (auto* b = qobject_cast<QAbstractButton*>(QApplication::focusWidget()); b && isAncestorOf(b)) b->click();
+}
+
+void CKeywardenDlg::showPortAndModel() {
+  page_->portName->setText(portName(static_cast<int>(settings_.comPort) + 1));
+  page_->modelName->setText(modelName(settings_.remote == 1 ? RemoteModel::B : RemoteModel::A));
+}
+
+void CKeywardenDlg::settingsChangedByUser() {
+  showPortAndModel();
+  procedure_->settingsChanged();
+}
+
+// A choice among a few radio buttons, the port and the model dialogs alike.
+static int choose(QWidget* owner, const QString& title, const QStringList& names, int current) {
+  QDialog dialog(owner);
+  dialog.setWindowTitle(title);
+  auto* layout = new QVBoxLayout(&dialog);
+  QButtonGroup group(&dialog);
+  for (int i = 0; i < names.size(); ++i) {
+    auto* radio = new QRadioButton(names[i], &dialog);
+    radio->setChecked(i == current);
+    group.addButton(radio, i);
+    layout->addWidget(radio);
+  }
+  auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  layout->addWidget(box);
+  return dialog.exec() == QDialog::Accepted ? group.checkedId() : -1;
+}
+
+void CKeywardenDlg::changePort() {
+  dispatcher_->setKeyTarget(windowId());
+  QStringList names;
+  for (int n = 1; n <= kPortCount; ++n) names << portName(n);
+  const int chosen = choose(this, strings_.text(139), names, static_cast<int>(settings_.comPort));
+  if (chosen < 0 || static_cast<quint32>(chosen) == settings_.comPort) return;
+  settings_.comPort = static_cast<quint32>(chosen);
+  writeComPort(settings_.comPort);
+  settingsChangedByUser();
+}
+
+void CKeywardenDlg::changeModel() {
+  dispatcher_->setKeyTarget(windowId());
+  const int chosen = choose(this, strings_.text(152), {modelName(RemoteModel::A), modelName(RemoteModel::B)},
+                            static_cast<int>(settings_.remote));
+  if (chosen < 0 || static_cast<quint32>(chosen) == settings_.remote) return;
+  settings_.remote = static_cast<quint32>(chosen);
+  writeRemoteModel(chosen == 1 ? RemoteModel::B : RemoteModel::A);
+  dispatcher_->setModel(chosen == 1 ? RemoteModel::B : RemoteModel::A);
+  settingsChangedByUser();
+}
+
+void CKeywardenDlg::checkBox(QCheckBox* box, quint32 KeywardenSettings::* field, const char* name) {
+  connect(box, &QAbstractButton::clicked, this, [this, field, name](bool on) {
+    settings_.*field = on ? 1 : 0;
+    KeywardenSettings::WriteValue(QString::fromLatin1(name), settings_.*field);
+  });
+}
+
+void CKeywardenDlg::toggleStartup(bool on) {
+  settings_.startup = on ? 1 : 0;
+  KeywardenSettings::WriteValue(QStringLiteral("Startup"), settings_.startup);
+  if (on) CreateStartupEntry(strings_.text(247), options_.programFolder + strings_.text(245));
+  else RemoveStartupEntry(strings_.text(247));
+}
+
+void CKeywardenDlg::addTray() {
+  if (!options_.trayAvailable) return;
+  tray_ = new QSystemTrayIcon(windowIcon().isNull() ? QApplication::windowIcon() : windowIcon(), this);
+  tray_->setToolTip(strings_.text(230));
+  auto* menu = new QMenu(this);
+  QAction* open = menu->addAction(strings_.text(32772), this, [this] { openFromTray(); });
+  menu->addAction(strings_.text(32771), this, [this] { exitManager(); });
+  menu->setDefaultAction(open);
+  tray_->setContextMenu(menu);
+  connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick) openFromTray();
+  });
+  tray_->show();
+}
+
+void CKeywardenDlg::openFromTray() {
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void CKeywardenDlg::closeEvent(QCloseEvent* event) {
+  // The window's own close command hides it; the manager lives on in the tray.
+  if (!exiting_) {
+    event->ignore();
+    hide();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
+void CKeywardenDlg::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+  QWidget::mousePressEvent(event);
+}
+
+void CKeywardenDlg::mouseMoveEvent(QMouseEvent* event) {
+  if (event->buttons() & Qt::LeftButton) move(event->globalPosition().toPoint() - dragOffset_);
+  QWidget::mouseMoveEvent(event);
+}
+
+void CKeywardenDlg::resizeEvent(QResizeEvent* event) {
+  QPainterPath path;
+  path.addRoundedRect(rect(), kCornerRadius, kCornerRadius);
+  setMask(QRegion(path.toFillPolygon().toPolygon()));
+  QWidget::resizeEvent(event);
+}
+
+}  // namespace lumi::manager

@@ -1,0 +1,138 @@
+#pragma once
+// The manager's main window: the seven buttons, the property sheet, the
+// status popup and the tray icon around the receiver (CSerialThread), its
+// ConnectionProcedure and the KeyDispatcher. Everything runs on the
+// user-interface thread; the reader only reaches it through queued signals.
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+#include "common/skin/XPButton.h"
+#include "common/suite/SuiteWindow.h"
+#include "manager/core/ConnectionProcedure.h"
+#include "manager/core/SerialThread.h"
+#include "manager/core/TimerBank.h"
+#include "manager/dispatch/DispatchWidgets.h"
+#include "manager/dispatch/KeyDispatcher.h"
+#include "manager/dispatch/X11DispatchPorts.h"
+#include "manager/window/CPageMain.h"
+#include "manager/window/KeywardenSettings.h"
+
+class QLabel;
+class QProgressBar;
+class QSystemTrayIcon;
+class QTabWidget;
+
+namespace lumi::manager {
+
+// The status popup of the connection procedure, a plain frameless box.
+class StatusPopup : public QWidget {
+  Q_OBJECT
+ public:
+  explicit StatusPopup(const text::StringTable& strings, QWidget* parent = nullptr);
+  void show(const ConnectionHost::Popup& popup);
+  ConnectionHost::Popup current() const { return popup_; }
+ signals:
+  void stopClicked();
+
+ private:
+  const text::StringTable& strings_;
+  ConnectionHost::Popup popup_;
+  QLabel* text_ = nullptr;
+  QProgressBar* bar_ = nullptr;
+  skin::CXPButton* button_ = nullptr;
+  int generation_ = 0;
+};
+
+class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialog {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    QString programFolder;  // ends in "/"
+    // QSystemTrayIcon::isSystemTrayAvailable() unless a test says otherwise.
+    bool trayAvailable = true;
+  };
+  CKeywardenDlg(const text::StringTable& strings, const KeywardenSettings& settings, Options options);
+  ~CKeywardenDlg() override;
+
+  // The steps after the window exists: the tray icon, then Connect.
+  void start();
+  // Button 1 and the tray's exit: writes the settings, stops the reader,
+  // ends the shell and quits.
+  void exitManager();
+  void launchShell();
+  void launchUpdater(bool visible);
+
+  desktop::WindowId windowId() const { return suiteWindow_ ? suiteWindow_->id() : 0; }
+  CPageMain* page() const { return page_; }
+  KeyDispatcher& dispatcher() { return *dispatcher_; }
+
+  // ConnectionHost
+  void setStatusLine(const QString& text) override;
+  void setInputValueLine(const QString& text) override;
+  void showPopup(const Popup& popup) override;
+  void setConnectEnabled(bool on) override;
+  void setChangeButtonsEnabled(bool on) override;
+  void startReader() override;
+  void stopReader() override;
+  void setReaderDtr(bool on) override;
+  void takeForegroundAsKeyTarget() override;
+  void restoreIfMinimised() override;
+  void startUpdaterSilently() override;
+  void startTimer(int id, int periodMs) override;
+  void killTimer(int id) override;
+  bool confirmStop() override;
+
+  // ManagerDialog
+  void showKeyTarget(const QString& title) override;
+  void showInputValue(const QString& text) override;
+  void focusPreviousControl() override;
+  void focusNextControl() override;
+  void pressFocusedControl() override;
+
+ signals:
+  // WM_COPYDATA 1121: the skin page re-reads the current skin.
+  void skinChanged();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  std::optional<std::int64_t> message(const desktop::WindowMessage& m);
+  void connectReceiver();
+  void showPortAndModel();
+  void changePort();
+  void changeModel();
+  void settingsChangedByUser();
+  void addTray();
+  void openFromTray();
+  void checkBox(QCheckBox* box, quint32 KeywardenSettings::* field, const char* name);
+  void toggleStartup(bool on);
+  void hideForLaunch();
+  bool startProgram(const QString& file, const QStringList& arguments);
+
+  const text::StringTable& strings_;
+  KeywardenSettings settings_;
+  Options options_;
+  CPageMain* page_ = nullptr;
+  QTabWidget* sheet_ = nullptr;
+  skin::CXPButton* connectButton_ = nullptr;
+  StatusPopup* popup_ = nullptr;
+  QSystemTrayIcon* tray_ = nullptr;
+  TimerBank timers_;
+  CSerialThread reader_;
+  bool readerRunning_ = false;
+  std::unique_ptr<ConnectionProcedure> procedure_;
+  std::unique_ptr<X11DispatchPorts> ports_;
+  std::unique_ptr<KeyDispatcher> dispatcher_;
+  std::unique_ptr<DispatchWidgets> dispatchWidgets_;
+  std::unique_ptr<suite::SuiteWindow> suiteWindow_;
+  QPoint dragOffset_;
+  bool exiting_ = false;
+};
+
+}  // namespace lumi::manager

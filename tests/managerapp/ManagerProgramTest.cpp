@@ -1,0 +1,174 @@
+// The manager program as a user meets it: started for real on a private X
+// server next to the real shell, with a virtual remote on a pseudo terminal
+// standing in for the receiver on COM1.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <memory>
+
+#include "common/suite/PeerWindows.h"
+#include "common/suite/SuiteMessages.h"
+#include "manager/core/RemoteSettings.h"
+#include "platform/desktop/X11Desktop.h"
+#include "platform/registry/Registry.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/ShellProbe.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/XServer.h"
+
+using namespace lumi;
+using desktop::WindowId;
+
+namespace {
+
+const QString kManager = QStringLiteral("Lumicaster Manager");
+
+template <typename F>
+bool eventually(F condition, int timeoutMs = 10000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QThread::msleep(30);
+  }
+  return true;
+}
+
+QProcessEnvironment programEnvironment() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "xcb");
+  env.insert("LUMICASTER_PORTS", "recording");
+  env.insert("LUMICASTER_AUDIO_SINK", "fakeaudiosink");
+  env.insert("LANG", "en_US.UTF-8");
+  env.remove("LC_ALL");
+  env.remove("LC_MESSAGES");
+  return env;
+}
+
+class ManagerProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.ok()) << server_.error().toStdString();
+    desktop_ = desktop::X11Desktop::create();
+    ASSERT_TRUE(desktop_);
+    QDir(env_.path()).mkpath("config");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(env_.file("config")));
+  }
+  void TearDown() override {
+    for (auto& p : processes_) {
+      if (p->state() == QProcess::NotRunning) continue;
+      p->terminate();
+      if (!p->waitForFinished(3000)) {
+        p->kill();
+        p->waitForFinished(5000);
+      }
+    }
+  }
+  QProcess* start(const QString& program, const QStringList& args = {}) {
+    auto p = std::make_unique<QProcess>();
+    p->setProcessEnvironment(programEnvironment());
+    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p->start(program, args);
+    processes_.push_back(std::move(p));
+    return processes_.back().get();
+  }
+  QProcess* startManager() { return start(test::binary("Lumicaster Manager.exe")); }
+  WindowId waitFor(const QString& title, int timeoutMs = 15000) {
+    WindowId w = 0;
+    eventually([&] { return (w = suite::FindPeerWindow(title, *desktop_)) != 0; }, timeoutMs);
+    return w;
+  }
+  // A virtual remote on a pseudo terminal mapped as COM1, reading button
+  // names from its standard input.
+  QProcess* startRemote() {
+    QProcess* remote = start(test::binary("virtual-remote"), {"--model", "A", "--map", "COM1"});
+    if (!eventually([&] { return remote->waitForReadyRead(100) || remote->canReadLine(); })) return nullptr;
+    const QString device = QString::fromLocal8Bit(remote->readLine()).trimmed();
+    if (!eventually([&] { return manager::portDevice(1) == device; })) return nullptr;
+    return remote;
+  }
+  void press(QProcess* remote, const char* button) {
+    remote->write(QByteArray(button) + '\n');
+    remote->waitForBytesWritten(1000);
+  }
+  int highlighted(WindowId shell) { return test::HighlightedTopMenuButton(desktop_->connection(), shell); }
+
+  test::PrivateEnvironment env_;
+  test::XServer server_;
+  std::unique_ptr<desktop::X11Desktop> desktop_;
+  std::vector<std::unique_ptr<QProcess>> processes_;
+};
+
+TEST_F(ManagerProgram, AFirstStartWritesTheDefaults) {
+  startManager();
+  ASSERT_NE(waitFor(kManager), 0u) << "the manager did not come up";
+  const registry::Key keywarden =
+      registry::Key::open(registry::Root::CurrentUser, "Software\\Quelmar\\Lumicaster\\Keywarden");
+  ASSERT_TRUE(keywarden.isOpen());
+  for (const char* name : {"ComPort", "Remote", "LaunchAfterConnect", "Startup", "ToTrayOnLaunch", "ToTrayOnPower",
+                           "KeyboardMessage"}) {
+    quint32 value = 99;
+    EXPECT_TRUE(keywarden.readDWord(name, value)) << name;
+    EXPECT_EQ(value, 0u) << name;
+  }
+  quint32 selUser = 0;
+  EXPECT_TRUE(keywarden.readDWord("SelUser", selUser));
+  EXPECT_EQ(static_cast<qint32>(selUser), -1) << "nobody is selected before there is a list";
+  QString name;
+  EXPECT_TRUE(keywarden.readString("Name", name));
+  EXPECT_EQ(name, kManager);
+  QString path;
+  EXPECT_TRUE(registry::Key::open(registry::Root::CurrentUser, "Software\\Quelmar\\Lumicaster\\Client")
+                  .readString("Path", path));
+  EXPECT_EQ(path, QFileInfo(test::binary("Lumicaster Manager.exe")).absolutePath() + "/");
+}
+
+TEST_F(ManagerProgram, ASecondStartEndsAtOnce) {
+  startManager();
+  ASSERT_NE(waitFor(kManager), 0u);
+  QProcess* second = startManager();
+  ASSERT_TRUE(second->waitForFinished(15000));
+  EXPECT_EQ(second->exitCode(), 0);
+  int managers = 0;
+  for (WindowId w : desktop_->windowsTitled(kManager)) managers += suite::AnswersPing(w, *desktop_);
+  EXPECT_EQ(managers, 1);
+}
+
+TEST_F(ManagerProgram, TheRemoteDrivesTheShellAndExitEndsIt) {
+  QProcess* remote = startRemote();
+  ASSERT_TRUE(remote) << "the virtual remote did not map COM1";
+  startManager();
+  const WindowId manager = waitFor(kManager);
+  ASSERT_NE(manager, 0u);
+  QProcess* shellProcess = start(test::binary("Lumicaster.exe"));
+  const WindowId shell = waitFor("LUMICASTER");
+  ASSERT_NE(shell, 0u);
+  ASSERT_TRUE(eventually([&] { return highlighted(shell) == 0; }));
+  suite::BringToForeground(shell, *desktop_);
+  ASSERT_TRUE(eventually([&] { return desktop_->foregroundWindow() == shell; }));
+
+  press(remote, "Down");
+  EXPECT_TRUE(eventually([&] { return highlighted(shell) == 1; })) << highlighted(shell);
+  press(remote, "Up");
+  EXPECT_TRUE(eventually([&] { return highlighted(shell) == 0; })) << highlighted(shell);
+  press(remote, "OK");
+  EXPECT_NE(waitFor("My computer"), 0u) << "OK on the first button opens the menu";
+
+  desktop_->post(manager, desktop::WM_CLOSE, 0, 0);
+  EXPECT_TRUE(shellProcess->waitForFinished(15000)) << "the manager's exit ends the shell";
+  EXPECT_TRUE(eventually([&] { return suite::FindPeerWindow(kManager, *desktop_) == 0; }));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
