@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSystemTrayIcon>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -374,7 +375,11 @@ void CKeywardenDlg::toggleStartup(bool on) {
 
 void CKeywardenDlg::addTray() {
   if (!options_.trayAvailable) return;
-  tray_ = new QSystemTrayIcon(windowIcon().isNull() ? QApplication::windowIcon() : windowIcon(), this);
+  // Until the manager has a picture of its own, the style's computer icon.
+  const QIcon icon = windowIcon().isNull() || windowIcon().availableSizes().isEmpty()
+                         ? style()->standardIcon(QStyle::SP_ComputerIcon)
+                         : windowIcon();
+  tray_ = new QSystemTrayIcon(icon, this);
   tray_->setToolTip(strings_.text(230));
   auto* menu = new QMenu(this);
   QAction* open = menu->addAction(strings_.text(32772), this, [this] { openFromTray(); });

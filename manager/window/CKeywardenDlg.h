@@ -66,6 +66,7 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
 
   desktop::WindowId windowId() const { return suiteWindow_ ? suiteWindow_->id() : 0; }
   CPageMain* page() const { return page_; }
+  QSystemTrayIcon* trayIcon() const { return tray_; }
   KeyDispatcher& dispatcher() { return *dispatcher_; }
 
   // ConnectionHost

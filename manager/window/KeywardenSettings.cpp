@@ -34,13 +34,15 @@ bool KeywardenSettings::LoadOrCreate(const QString& windowTitle, KeywardenSettin
   if (fresh) {
     key = Key::create(Root::CurrentUser, kKeywardenKey);
     if (!key.isOpen()) return false;
-    for (const Entry& e : kEntries) key.writeDWord(QString::fromLatin1(e.name), out.*e.field);
-    key.writeDWord(QStringLiteral("SelUser"), static_cast<quint32>(out.selUser));
-  } else {
-    for (const Entry& e : kEntries) key.readDWord(QString::fromLatin1(e.name), out.*e.field);
-    quint32 sel = 0;
-    if (key.readDWord(QStringLiteral("SelUser"), sel)) out.selUser = static_cast<qint32>(sel);
   }
+  // A value that is missing gets its default written, not only on a fresh
+  // key: mapping a port ("\Ports") creates the key before the manager first
+  // runs, and the other programs read these values too.
+  for (const Entry& e : kEntries)
+    if (!key.readDWord(QString::fromLatin1(e.name), out.*e.field)) key.writeDWord(QString::fromLatin1(e.name), out.*e.field);
+  quint32 sel = 0;
+  if (key.readDWord(QStringLiteral("SelUser"), sel)) out.selUser = static_cast<qint32>(sel);
+  else key.writeDWord(QStringLiteral("SelUser"), static_cast<quint32>(out.selUser));
   key.writeString(QStringLiteral("Name"), windowTitle);
   const Key client = Key::open(Root::CurrentUser, kClientKey);
   if (client.isOpen()) client.readDWord(QStringLiteral("Resolution"), out.resolution);

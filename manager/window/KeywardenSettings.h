@@ -28,10 +28,9 @@ struct KeywardenSettings {
   qint32 selUser = -1;
   quint32 resolution = 0;
 
-  // Creates "\Keywarden" with the defaults when it is missing, else reads it;
-  // "Name" is written either way. Values missing from an existing key keep
-  // their defaults. `created` tells which happened. False when the key could
-  // not be created.
+  // Reads "\Keywarden", creating it when it is missing; every missing value
+  // is written with its default, and "Name" is written either way. `created`
+  // tells whether the key was new. False when the key could not be created.
   static bool LoadOrCreate(const QString& windowTitle, KeywardenSettings& out, bool* created = nullptr);
   // The values the window writes again at exit.
   bool SaveAtExit() const;

@@ -1,0 +1,194 @@
+// The manager's main window in this process on a private X server: the
+// settings it writes, the start-up entry of check box 1033, the tray menu
+// and Connect without a tray.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QThread>
+
+#include "manager/core/ManagerStrings.h"
+#include "manager/core/RemoteSettings.h"
+#include "manager/window/CKeywardenDlg.h"
+#include "manager/window/KeywardenSettings.h"
+#include "manager/window/StartupEntry.h"
+#include "platform/registry/Registry.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/XServer.h"
+
+using namespace lumi;
+using namespace lumi::manager;
+
+namespace {
+
+template <typename F>
+bool eventually(F condition, int timeoutMs = 5000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  return true;
+}
+
+quint32 keywardenValue(const char* name) {
+  quint32 value = 99;
+  registry::Key::open(registry::Root::CurrentUser, kKeywardenKey).readDWord(name, value);
+  return value;
+}
+
+class ManagerWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QDir(env_.path()).mkpath("config");
+    oldConfig_ = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(env_.file("config")));
+    // No receiver anywhere: COM1 points at a device that is not there.
+    mapPort(1, env_.file("no-such-device"));
+  }
+  void TearDown() override { qputenv("XDG_CONFIG_HOME", oldConfig_); }
+
+  std::unique_ptr<CKeywardenDlg> window(bool tray = false) {
+    KeywardenSettings::LoadOrCreate(strings_.text(230), settings_);
+    CKeywardenDlg::Options options;
+    options.programFolder = env_.path() + "/";
+    options.trayAvailable = tray;
+    return std::make_unique<CKeywardenDlg>(strings_, settings_, options);
+  }
+
+  test::PrivateEnvironment env_;
+  QByteArray oldConfig_;
+  text::StringTable strings_ = loadManagerStrings(text::Language::English);
+  KeywardenSettings settings_;
+};
+
+TEST(StartupEntry, FollowsXdgConfigHome) {
+  test::PrivateEnvironment env;
+  const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.file("cfg")));
+  EXPECT_EQ(AutostartFolder(), env.file("cfg") + "/autostart");
+  qputenv("XDG_CONFIG_HOME", "relative/ignored");
+  EXPECT_EQ(AutostartFolder(), QDir::homePath() + "/.config/autostart");
+  qputenv("XDG_CONFIG_HOME", old);
+}
+
+TEST(StartupEntry, QuotesTheProgramPath) {
+  test::PrivateEnvironment env;
+  const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.file("cfg")));
+  ASSERT_TRUE(CreateStartupEntry("Lumicaster Manager", "/opt/a \"b\"/100%/Lumicaster Manager.exe"));
+  QFile file(env.file("cfg/autostart/Lumicaster Manager.desktop"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(file.readAll());
+  EXPECT_TRUE(text.startsWith("[Desktop Entry]\n"));
+  EXPECT_TRUE(text.contains("\nName=Lumicaster Manager\n"));
+  EXPECT_TRUE(text.contains("\nExec=\"/opt/a \\\\\"b\\\\\"/100%%/Lumicaster Manager.exe\"\n")) << text.toStdString();
+  EXPECT_TRUE(RemoveStartupEntry("Lumicaster Manager"));
+  EXPECT_FALSE(file.exists());
+  EXPECT_TRUE(RemoveStartupEntry("Lumicaster Manager")) << "nothing left to remove is no failure";
+  qputenv("XDG_CONFIG_HOME", old);
+}
+
+TEST_F(ManagerWindow, AKeyThatHoldsOnlyThePortMappingGetsTheDefaults) {
+  bool created = true;
+  ASSERT_TRUE(KeywardenSettings::LoadOrCreate("Lumicaster Manager", settings_, &created));
+  EXPECT_FALSE(created) << "the port mapping made the key";
+  for (const char* name : {"ComPort", "Remote", "LaunchAfterConnect", "Startup", "ToTrayOnLaunch", "ToTrayOnPower",
+                           "KeyboardMessage"})
+    EXPECT_EQ(keywardenValue(name), 0u) << name;
+  EXPECT_EQ(keywardenValue("LaunchAfterConnect"), 0u);
+  EXPECT_EQ(static_cast<qint32>(keywardenValue("SelUser")), -1);
+  KeywardenSettings::WriteValue("ToTrayOnLaunch", 1);
+  ASSERT_TRUE(KeywardenSettings::LoadOrCreate("Lumicaster 관리자", settings_, &created));
+  EXPECT_EQ(settings_.toTrayOnLaunch, 1u);
+  QString name;
+  registry::Key::open(registry::Root::CurrentUser, kKeywardenKey).readString("Name", name);
+  EXPECT_EQ(name, "Lumicaster 관리자") << "the title is written at every start";
+}
+
+TEST_F(ManagerWindow, ANewKeyIsCreated) {
+  registry::Key::remove(registry::Root::CurrentUser, kKeywardenKey);
+  bool created = false;
+  ASSERT_TRUE(KeywardenSettings::LoadOrCreate("Lumicaster Manager", settings_, &created));
+  EXPECT_TRUE(created);
+  EXPECT_EQ(keywardenValue("Remote"), 0u);
+}
+
+TEST_F(ManagerWindow, ClientPathIsWrittenOnlyWhenMissing) {
+  EXPECT_EQ(EnsureClientPath("/opt/suite"), ClientPathResult::Ok);
+  QString path;
+  registry::Key::open(registry::Root::CurrentUser, kClientKey).readString("Path", path);
+  EXPECT_EQ(path, "/opt/suite/");
+  EXPECT_EQ(EnsureClientPath("/elsewhere/"), ClientPathResult::Ok);
+  registry::Key::open(registry::Root::CurrentUser, kClientKey).readString("Path", path);
+  EXPECT_EQ(path, "/opt/suite/");
+}
+
+TEST_F(ManagerWindow, StartupCheckBoxTwiceCreatesThenDeletesTheEntry) {
+  auto w = window();
+  const QString entry = env_.file("config/autostart/Lumicaster Manager.desktop");
+  w->page()->startup->click();
+  EXPECT_EQ(keywardenValue("Startup"), 1u);
+  ASSERT_TRUE(QFile::exists(entry));
+  QFile file(entry);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().contains(QFile::encodeName(env_.path() + "/Lumicaster Manager.exe")));
+  w->page()->startup->click();
+  EXPECT_EQ(keywardenValue("Startup"), 0u);
+  EXPECT_FALSE(QFile::exists(entry));
+}
+
+TEST_F(ManagerWindow, ConnectRunsWithoutATray) {
+  auto w = window(false);
+  w->show();
+  w->start();
+  EXPECT_EQ(w->trayIcon(), nullptr);
+  // The reader tried the port: the missing device is reported in the status line.
+  EXPECT_TRUE(eventually([&] { return !w->page()->statusLine->text().isEmpty(); }))
+      << w->page()->statusLine->text().toStdString();
+  EXPECT_TRUE(w->page()->statusLine->text().contains(strings_.text(textid::kPortInUse)));
+}
+
+TEST_F(ManagerWindow, TheTrayMenuOpensAndExits) {
+  auto w = window(true);
+  w->start();
+  ASSERT_NE(w->trayIcon(), nullptr);
+  EXPECT_EQ(w->trayIcon()->toolTip(), "Lumicaster Manager");
+  QMenu* menu = w->trayIcon()->contextMenu();
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(menu->actions().size(), 2);
+  EXPECT_EQ(menu->actions()[0]->text(), "Open Manager(&O)");
+  EXPECT_EQ(menu->actions()[1]->text(), "Exit(&X)");
+  EXPECT_EQ(menu->defaultAction(), menu->actions()[0]);
+  w->hide();
+  menu->actions()[0]->trigger();
+  EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(ManagerWindow, TheCloseCommandOnlyHides) {
+  auto w = window();
+  w->show();
+  w->close();
+  EXPECT_FALSE(w->isVisible());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  lumi::test::PrivateEnvironment environment;
+  lumi::test::XServer server;
+  if (!server.ok()) {
+    std::fprintf(stderr, "no private X server: %s\n", qPrintable(server.error()));
+    return 1;
+  }
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
