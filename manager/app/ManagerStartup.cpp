@@ -1,6 +1,8 @@
 #include "manager/app/ManagerStartup.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 
@@ -9,9 +11,12 @@
 #include "manager/core/ManagerStrings.h"
 #include "manager/window/CKeywardenDlg.h"
 #include "manager/window/KeywardenSettings.h"
+#include "platform/instance/SingleInstance.h"
 
 namespace lumi::manager {
 namespace {
+
+constexpr int kWindowWaitMs = 10000;
 
 // The English messages of a failed registry check; start-up goes on.
 void checkClientPath(const QString& folder, const QString& title, const text::StringTable& strings) {
@@ -32,6 +37,22 @@ int RunManager(int argc, char** argv) {
 
   if (const desktop::WindowId running = suite::FindPeerWindow(title)) {
     suite::BringToForeground(running);
+    return 0;
+  }
+  // The window alone leaves a gap: a manager that is still starting has no
+  // window yet, and two managers would fight over the receiver's port. The
+  // lock closes it; the one that loses waits for the winner's window.
+  SingleInstanceLock instance(QStringLiteral("Lumicaster Manager"));
+  if (!instance.acquired()) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < kWindowWaitMs) {
+      if (const desktop::WindowId running = suite::FindPeerWindow(title)) {
+        suite::BringToForeground(running);
+        break;
+      }
+      QThread::msleep(50);
+    }
     return 0;
   }
 

@@ -165,6 +165,49 @@ TEST_F(ManagerProgram, TheRemoteDrivesTheShellAndExitEndsIt) {
   EXPECT_TRUE(eventually([&] { return suite::FindPeerWindow(kManager, *desktop_) == 0; }));
 }
 
+TEST_F(ManagerProgram, TwoStartsAtOnceLeaveOneManager) {
+  QProcess* first = startManager();
+  QProcess* second = startManager();
+  ASSERT_NE(waitFor(kManager), 0u);
+  // One of them ends by itself, the other keeps running.
+  first->waitForStarted(5000);
+  second->waitForStarted(5000);
+  EXPECT_TRUE(eventually([&] { return first->waitForFinished(20) || second->waitForFinished(20); }, 15000));
+  QThread::msleep(500);
+  QThread::msleep(300);
+  int managers = 0;
+  for (WindowId w : desktop_->windowsTitled(kManager)) managers += suite::AnswersPing(w, *desktop_);
+  EXPECT_EQ(managers, 1);
+}
+
+TEST_F(ManagerProgram, PowerWithoutAShellStartsItFromTheManagersFolder) {
+  QProcess* remote = startRemote();
+  ASSERT_TRUE(remote);
+  startManager();
+  const WindowId manager = waitFor(kManager);
+  ASSERT_NE(manager, 0u);
+  suite::BringToForeground(manager, *desktop_);
+  ASSERT_TRUE(eventually([&] { return desktop_->foregroundWindow() == manager; }));
+  press(remote, "Power");
+  EXPECT_NE(waitFor("LUMICASTER", 20000), 0u) << "the shell was not started";
+  desktop_->post(manager, desktop::WM_CLOSE, 0, 0);
+  EXPECT_TRUE(eventually([&] { return suite::FindPeerWindow("LUMICASTER", *desktop_) == 0; }, 15000));
+}
+
+TEST_F(ManagerProgram, TheUpdaterClosingAfterConnectStartsTheShellWhenAsked) {
+  registry::Key::create(registry::Root::CurrentUser, "Software\\Quelmar\\Lumicaster\\Keywarden")
+      .writeDWord("LaunchAfterConnect", 1);
+  QProcess* remote = startRemote();
+  ASSERT_TRUE(remote);
+  startManager();
+  const WindowId manager = waitFor(kManager);
+  ASSERT_NE(manager, 0u);
+  desktop_->post(manager, suite::WM_UPDATER_CLOSED, 0, 0);
+  EXPECT_NE(waitFor("LUMICASTER", 20000), 0u);
+  desktop_->post(manager, desktop::WM_CLOSE, 0, 0);
+  EXPECT_TRUE(eventually([&] { return suite::FindPeerWindow("LUMICASTER", *desktop_) == 0; }, 15000));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
