@@ -11,6 +11,7 @@
 #include "manager/core/ManagerStrings.h"
 #include "manager/window/CKeywardenDlg.h"
 #include "manager/window/KeywardenSettings.h"
+#include "manager/window/ManagerWindowStrings.h"
 #include "platform/instance/SingleInstance.h"
 
 namespace lumi::manager {
@@ -31,7 +32,7 @@ int RunManager(int argc, char** argv) {
   // Hidden in the tray is still running.
   QApplication::setQuitOnLastWindowClosed(false);
   skin::InstallFontSubstitutions();
-  const text::StringTable strings = loadManagerStrings();
+  const text::StringTable strings = loadWindowStrings();
   text::setProgramStrings(strings);
   const QString title = strings.text(230);
 

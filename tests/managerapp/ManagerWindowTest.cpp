@@ -15,6 +15,7 @@
 #include "manager/core/RemoteSettings.h"
 #include "manager/window/CKeywardenDlg.h"
 #include "manager/window/KeywardenSettings.h"
+#include "manager/window/ManagerWindowStrings.h"
 #include "manager/window/StartupEntry.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/TestPaths.h"
@@ -64,9 +65,20 @@ class ManagerWindow : public ::testing::Test {
 
   test::PrivateEnvironment env_;
   QByteArray oldConfig_;
-  text::StringTable strings_ = loadManagerStrings(text::Language::English);
+  text::StringTable strings_ = loadWindowStrings(text::Language::English);
   KeywardenSettings settings_;
 };
+
+TEST(WindowStrings, HoldTheManagersTextsAndTheWindowsInBothLanguages) {
+  const auto ko = loadWindowStrings(text::Language::Korean);
+  const auto en = loadWindowStrings(text::Language::English);
+  EXPECT_EQ(ko.text(230), "Lumicaster 관리자");
+  EXPECT_EQ(en.text(230), "Lumicaster Manager");
+  EXPECT_EQ(ko.text(32772), "관리자 열기(&O)");
+  EXPECT_EQ(ko.text(32771), "종료(&X)");
+  EXPECT_EQ(ko.text(textid::kPortInUse), "시리얼 포트가 사용 중입니다.");
+  EXPECT_EQ(en.text(textid::kSuiteKey), kSuiteKey);
+}
 
 TEST(StartupEntry, FollowsXdgConfigHome) {
   test::PrivateEnvironment env;
