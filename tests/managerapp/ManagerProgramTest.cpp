@@ -58,9 +58,11 @@ class ManagerProgram : public ::testing::Test {
     desktop_ = desktop::X11Desktop::create();
     ASSERT_TRUE(desktop_);
     QDir(env_.path()).mkpath("config");
+    oldConfig_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(env_.file("config")));
   }
   void TearDown() override {
+    qputenv("XDG_CONFIG_HOME", oldConfig_);
     for (auto& p : processes_) {
       if (p->state() == QProcess::NotRunning) continue;
       p->terminate();
@@ -100,6 +102,7 @@ class ManagerProgram : public ::testing::Test {
   int highlighted(WindowId shell) { return test::HighlightedTopMenuButton(desktop_->connection(), shell); }
 
   test::PrivateEnvironment env_;
+  QByteArray oldConfig_;
   test::XServer server_;
   std::unique_ptr<desktop::X11Desktop> desktop_;
   std::vector<std::unique_ptr<QProcess>> processes_;
