@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSystemTrayIcon>
+#include <QThread>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -27,9 +28,17 @@
 #include "manager/core/ManagerStrings.h"
 #include "manager/core/RemoteModel.h"
 #include "manager/core/RemoteSettings.h"
+#include "manager/core/PendingUpdates.h"
 #include "manager/window/StartupEntry.h"
 
 namespace lumi::manager {
+
+namespace {
+// How long a finished update may keep the updater running, and the pause
+// before each replacement that lets an ending program release its file.
+constexpr int kUpdaterExitWaitMs = 30000;
+constexpr int kPendingUpdatePauseMs = 2000;
+}  // namespace
 
 namespace {
 constexpr int kCornerRadius = 5;
@@ -166,8 +175,19 @@ CKeywardenDlg::~CKeywardenDlg() {
   dispatchWidgets_.reset();
 }
 
+void CKeywardenDlg::applyPendingUpdates() {
+  PendingUpdateSteps steps;
+  steps.waitForUpdaterGone = [] {
+    if (const desktop::WindowId updater = suite::FindPeerWindow(suite::kUpdaterTitle))
+      suite::WaitUntilGone(updater, kUpdaterExitWaitMs);
+  };
+  steps.pause = [] { QThread::msleep(kPendingUpdatePauseMs); };
+  ApplyPendingUpdates(options_.programFolder, steps);
+}
+
 void CKeywardenDlg::start() {
   addTray();
+  applyPendingUpdates();
   // Without a tray the manager still owns the receiver: a desktop without a
   // notification area is no reason to leave the remote dead.
   connectReceiver();
@@ -210,7 +230,7 @@ std::optional<std::int64_t> CKeywardenDlg::message(const desktop::WindowMessage&
       desktop::Desktop::instance().post(windowId(), suite::WM_APPLY_PENDING_UPDATES, 0, 0);
       return 0;
     case suite::WM_APPLY_PENDING_UPDATES:
-      // Putting the updater's ".Update" files in place comes with the updater.
+      applyPendingUpdates();
       return 0;
     case desktop::WM_CLOSE:
       // Not inside the handler: exit waits for the shell, which may be

@@ -105,6 +105,8 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
  private:
   std::optional<std::int64_t> message(const desktop::WindowMessage& m);
   void connectReceiver();
+  // ".Update" copies the updater left behind, put in place.
+  void applyPendingUpdates();
   void showPortAndModel();
   void changePort();
   void changeModel();

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "manager/core/PendingUpdates.h"
+#include "tests/support/QtPrinters.h"
+
+using lumi::manager::ApplyPendingUpdates;
+
+namespace {
+
+void write(const QString& path, const QByteArray& content) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(content);
+}
+
+QByteArray read(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+TEST(PendingUpdates, ReplacementCopiesTakeTheirTargetsPlace) {
+  QTemporaryDir dir;
+  const QDir folder(dir.path());
+  write(folder.filePath("Freshwell.exe"), "old updater");
+  write(folder.filePath("Freshwell.exe.Update"), "new updater");
+  write(folder.filePath("Resources.dll.Update"), "new resources");  // no old one: simply appears
+  write(folder.filePath("Skin.ini"), "kept");
+  write(folder.filePath(".Update"), "no target name");
+  folder.mkpath("Movies.Update");  // a folder is not a replacement copy
+
+  int waits = 0, pauses = 0;
+  const QStringList replaced =
+      ApplyPendingUpdates(dir.path() + "/", {[&] { ++waits; }, [&] { ++pauses; }});
+
+  EXPECT_EQ(replaced, QStringList({"Freshwell.exe", "Resources.dll"}));
+  EXPECT_EQ(read(folder.filePath("Freshwell.exe")), "new updater");
+  EXPECT_EQ(read(folder.filePath("Resources.dll")), "new resources");
+  EXPECT_FALSE(QFile::exists(folder.filePath("Freshwell.exe.Update")));
+  EXPECT_EQ(read(folder.filePath("Skin.ini")), "kept");
+  EXPECT_TRUE(QFile::exists(folder.filePath(".Update")));
+  EXPECT_TRUE(QDir(folder.filePath("Movies.Update")).exists());
+  EXPECT_EQ(waits, 1) << "the updater is waited for before its files are touched";
+  EXPECT_EQ(pauses, 2);
+  EXPECT_TRUE(ApplyPendingUpdates(dir.path()).isEmpty()) << "nothing is left to do the second time";
+}
+
+}  // namespace
