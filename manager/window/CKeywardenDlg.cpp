@@ -112,6 +112,7 @@ CKeywardenDlg::CKeywardenDlg(const text::StringTable& strings, const KeywardenSe
 
   sheet_ = new QTabWidget(this);
   page_ = new CPageMain(strings_, sheet_);
+  page_->ShowUsers(options_.programFolder, settings_.selUser);
   sheet_->addTab(page_, strings_.text(155));
   layout->addWidget(sheet_, 1);
   resize(640, 420);

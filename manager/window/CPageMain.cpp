@@ -1,5 +1,7 @@
 #include "manager/window/CPageMain.h"
 
+#include "manager/users/UserList.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -53,6 +55,13 @@ CPageMain::CPageMain(const text::StringTable& strings, QWidget* parent) : QWidge
   users->setEnabled(false);
   manageUsers->setEnabled(false);
   layout->addStretch(1);
+}
+
+void CPageMain::ShowUsers(const QString& programFolder, qint32 selUser) {
+  const UserList list = UserList::Load(UserList::FileIn(programFolder));
+  users->clear();
+  users->addItems(list.displayNames());
+  users->setCurrentIndex(list.selection(selUser));
 }
 
 }  // namespace lumi::manager

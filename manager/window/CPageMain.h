@@ -18,6 +18,9 @@ class CPageMain : public QWidget {
 
  public:
   explicit CPageMain(const text::StringTable& strings, QWidget* parent = nullptr);
+  // The "로그인 정보" box: the display names of "User/UserInfo.dat" with the
+  // entry `SelUser` selected (none for a negative or too large index).
+  void ShowUsers(const QString& programFolder, qint32 selUser);
 
   QLabel* keyTarget = nullptr;     // 1002
   QLabel* inputValue = nullptr;    // 1026
