@@ -114,6 +114,9 @@ CKeywardenDlg::CKeywardenDlg(const text::StringTable& strings, const KeywardenSe
   page_ = new CPageMain(strings_, sheet_);
   page_->ShowUsers(options_.programFolder, settings_.selUser);
   sheet_->addTab(page_, strings_.text(155));
+  skinPage_ = new CPageSkin(strings_, [this] { restartShell(); }, sheet_);
+  sheet_->addTab(skinPage_, strings_.text(157));
+  connect(this, &CKeywardenDlg::skinChanged, skinPage_, &CPageSkin::reload);
   layout->addWidget(sheet_, 1);
   resize(640, 420);
 
@@ -275,6 +278,11 @@ void CKeywardenDlg::launchShell() {
   if (!procedure_->ready()) return;
   hideForLaunch();
   startProgram(strings_.text(202), {});
+}
+
+void CKeywardenDlg::restartShell() {
+  if (const desktop::WindowId shell = suite::FindPeerWindow(suite::kShellTitle)) suite::CloseSuiteProgram(shell);
+  launchShell();
 }
 
 void CKeywardenDlg::launchUpdater(bool visible) {

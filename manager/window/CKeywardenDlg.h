@@ -16,6 +16,7 @@
 #include "manager/dispatch/KeyDispatcher.h"
 #include "manager/dispatch/X11DispatchPorts.h"
 #include "manager/window/CPageMain.h"
+#include "manager/window/CPageSkin.h"
 #include "manager/window/KeywardenSettings.h"
 
 class QLabel;
@@ -62,10 +63,13 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   // ends the shell and quits.
   void exitManager();
   void launchShell();
+  // The skin page's Apply: the shell reads the skin only when it starts.
+  void restartShell();
   void launchUpdater(bool visible);
 
   desktop::WindowId windowId() const { return suiteWindow_ ? suiteWindow_->id() : 0; }
   CPageMain* page() const { return page_; }
+  CPageSkin* skinPage() const { return skinPage_; }
   QSystemTrayIcon* trayIcon() const { return tray_; }
   KeyDispatcher& dispatcher() { return *dispatcher_; }
 
@@ -122,6 +126,7 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   KeywardenSettings settings_;
   Options options_;
   CPageMain* page_ = nullptr;
+  CPageSkin* skinPage_ = nullptr;
   QTabWidget* sheet_ = nullptr;
   skin::CXPButton* connectButton_ = nullptr;
   StatusPopup* popup_ = nullptr;

@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTabWidget>
 #include <QThread>
 
+#include "common/skin/SkinSettings.h"
 #include "manager/core/ManagerStrings.h"
 #include "manager/core/RemoteSettings.h"
 #include "manager/window/CKeywardenDlg.h"
@@ -181,6 +183,22 @@ TEST_F(ManagerWindow, TheTrayMenuOpensAndExits) {
   w->hide();
   menu->actions()[0]->trigger();
   EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(ManagerWindow, TheSkinPageIsSecondAndFollowsTheShellsSkinNotice) {
+  QDir(env_.path()).mkpath("data");
+  registry::Key::create(registry::Root::CurrentUser, kClientKey).writeString("Path", env_.file("data") + "/");
+  auto w = window();
+  auto* sheet = w->findChild<QTabWidget*>();
+  ASSERT_NE(sheet, nullptr);
+  ASSERT_EQ(sheet->count(), 2);
+  EXPECT_EQ(sheet->tabText(1), "Skin");
+  EXPECT_EQ(sheet->widget(1), w->skinPage());
+  EXPECT_FALSE(w->skinPage()->change->isChecked());
+  skin::SkinSettings shell;
+  shell.SetChange(1);
+  emit w->skinChanged();
+  EXPECT_TRUE(w->skinPage()->change->isChecked());
 }
 
 TEST_F(ManagerWindow, TheCloseCommandOnlyHides) {

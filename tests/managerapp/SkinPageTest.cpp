@@ -5,10 +5,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QSlider>
+#include <QSpinBox>
 
 #include "common/skin/ClientPath.h"
 #include "common/skin/ProfileFile.h"
 #include "common/skin/SkinSettings.h"
+#include "manager/window/CPageSkin.h"
+#include "manager/window/ColourDialog.h"
+#include "manager/window/ManagerWindowStrings.h"
 #include "manager/window/SkinPageModel.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/TestPaths.h"
@@ -197,6 +203,133 @@ TEST_F(SkinPage, AMissingPackageChangesNothing) {
   EXPECT_FALSE(model.loadPackage(env_.file("none.lcs")));
   EXPECT_EQ(restarts_, 0);
   EXPECT_EQ(onDisk().TransFocus(), 5);
+}
+
+class SkinPageWidget : public SkinPage {
+ protected:
+  std::unique_ptr<CPageSkin> page() {
+    auto p = std::make_unique<CPageSkin>(strings_, [this] { ++restarts_; });
+    p->chooseBackground = [] { return QString(); };
+    p->chooseSaveName = [] { return QString(); };
+    p->chooseOpenName = [] { return QString(); };
+    p->chooseColour = [](const QColor&) { return std::optional<QColor>(); };
+    return p;
+  }
+  text::StringTable strings_ = loadWindowStrings(text::Language::Korean);
+};
+
+TEST_F(SkinPageWidget, TheDesignCheckBoxWritesTheFlagAndGatesEveryOtherControl) {
+  auto p = page();
+  auto* change = p->findChild<QCheckBox*>("1085");
+  ASSERT_NE(change, nullptr);
+  EXPECT_EQ(change->text(), "디자인 변경");
+  EXPECT_FALSE(change->isChecked());
+  for (const char* id : {"1070", "1009", "1071", "1062", "1063", "1067", "1076", "1064", "1079", "1083", "1080",
+                         "1069", "1078", "1073", "1075"}) {
+    auto* w = p->findChild<QWidget*>(id);
+    ASSERT_NE(w, nullptr) << id;
+    EXPECT_FALSE(w->isEnabled()) << id;
+  }
+  change->click();
+  EXPECT_EQ(onDisk().Change(), 1);
+  EXPECT_TRUE(skinBytes().contains("Change=1"));
+  EXPECT_TRUE(p->applyButton->isEnabled());
+  EXPECT_TRUE(p->transNormal->isEnabled());
+  EXPECT_TRUE(p->font->isEnabled());
+  change->click();
+  EXPECT_EQ(onDisk().Change(), 0);
+  EXPECT_FALSE(p->applyButton->isEnabled());
+  EXPECT_FALSE(p->normalColour->isEnabled());
+}
+
+TEST_F(SkinPageWidget, OpacitySliderAndNumberMoveTogetherAndWriteAtOnce) {
+  auto p = page();
+  p->change->click();
+  p->transNormal->setValue(42);
+  EXPECT_EQ(p->transNormalNumber->value(), 42);
+  EXPECT_EQ(onDisk().TransNormal(), 42);
+  p->transFocusNumber->setValue(201);
+  EXPECT_EQ(p->transFocus->value(), 201);
+  EXPECT_EQ(onDisk().TransFocus(), 201);
+}
+
+TEST_F(SkinPageWidget, AChosenColourIsShownAndWritten) {
+  auto p = page();
+  p->change->click();
+  p->chooseColour = [](const QColor&) { return std::optional<QColor>(QColor(10, 20, 30)); };
+  p->focusColour->click();
+  EXPECT_EQ(p->focusSwatch->colour(), QColor(10, 20, 30));
+  EXPECT_EQ(onDisk().ColorFocus(), skin::Rgb(10, 20, 30));
+}
+
+TEST_F(SkinPageWidget, BoldAndApplyWriteWeight700AndRestartTheShell) {
+  auto p = page();
+  p->change->click();
+  p->fontSize->setValue(22);
+  p->bold->setChecked(true);
+  p->applyButton->click();
+  EXPECT_EQ(restarts_, 1);
+  EXPECT_EQ(onDisk().Weight(), 700);
+  EXPECT_EQ(onDisk().FontSize(), 22);
+  EXPECT_EQ(onDisk().FontName(), p->font->currentText());
+}
+
+TEST_F(SkinPageWidget, APackageIsSavedAndLoadedAgain) {
+  auto p = page();
+  p->change->click();
+  p->transNormal->setValue(61);
+  p->chooseColour = [](const QColor&) { return std::optional<QColor>(QColor(200, 100, 50)); };
+  p->textColour->click();
+  p->chooseSaveName = [this] { return env_.file("mytheme"); };
+  p->saveButton->click();
+  ASSERT_TRUE(QFile::exists(env_.file("mytheme.lcs")));
+
+  p->defaultsButton->click();
+  EXPECT_FALSE(QFile::exists(data("Skin.ini")));
+  EXPECT_EQ(p->transNormal->value(), skin::SkinSettings::kDefaultTransNormal);
+  EXPECT_FALSE(p->change->isChecked());
+
+  p->change->click();
+  p->chooseOpenName = [this] { return env_.file("mytheme.lcs"); };
+  p->loadButton->click();
+  EXPECT_EQ(restarts_, 1);
+  EXPECT_EQ(p->transNormal->value(), 61);
+  EXPECT_EQ(p->transNormalNumber->value(), 61);
+  EXPECT_EQ(p->textSwatch->colour(), QColor(200, 100, 50));
+  EXPECT_EQ(onDisk().TransNormal(), 61);
+  EXPECT_EQ(onDisk().FontColor(), skin::Rgb(200, 100, 50));
+}
+
+TEST_F(SkinPageWidget, ReloadShowsWhatTheShellWrote) {
+  auto p = page();
+  skin::SkinSettings shell;
+  shell.SetChange(1);
+  shell.SetBackgroundImage(data("new.jpg"));
+  p->reload();
+  EXPECT_TRUE(p->change->isChecked());
+  EXPECT_EQ(p->background->text(), data("new.jpg"));
+  EXPECT_TRUE(p->browse->isEnabled());
+}
+
+TEST_F(SkinPageWidget, TheSizeSpinKeepsToTenThroughFifty) {
+  auto p = page();
+  EXPECT_EQ(p->fontSize->minimum(), 10);
+  EXPECT_EQ(p->fontSize->maximum(), 50);
+  EXPECT_GT(p->font->count(), 0);
+}
+
+TEST(ColourDialogTest, SlidersNumbersAndPreviewAgree) {
+  const auto strings = loadWindowStrings(text::Language::Korean);
+  ColourDialog dialog(strings, QColor(1, 2, 3));
+  EXPECT_EQ(dialog.windowTitle(), "색");
+  EXPECT_EQ(dialog.numbers[1]->value(), 2);
+  dialog.numbers[0]->setValue(250);
+  EXPECT_EQ(dialog.sliders[0]->value(), 250);
+  dialog.sliders[2]->setValue(9);
+  EXPECT_EQ(dialog.numbers[2]->value(), 9);
+  EXPECT_EQ(dialog.colour(), QColor(250, 2, 9));
+  EXPECT_EQ(dialog.preview->palette().color(QPalette::Window), QColor(250, 2, 9));
+  EXPECT_EQ(dialog.sliders[0]->maximum(), 255);
 }
 
 }  // namespace
