@@ -281,7 +281,14 @@ void CKeywardenDlg::launchShell() {
 }
 
 void CKeywardenDlg::restartShell() {
-  if (const desktop::WindowId shell = suite::FindPeerWindow(suite::kShellTitle)) suite::CloseSuiteProgram(shell);
+  const desktop::WindowId shell = suite::FindPeerWindow(suite::kShellTitle);
+  if (shell) suite::CloseSuiteProgram(shell);
+  // The launcher waits for a connected receiver; a shell the user had
+  // running without one must not vanish for a change of colours.
+  if (shell && !procedure_->ready()) {
+    startProgram(strings_.text(202), {});
+    return;
+  }
   launchShell();
 }
 

@@ -10,9 +10,12 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QProcess>
 #include <QThread>
 
 #include "common/skin/SkinSettings.h"
+#include "common/suite/PeerWindows.h"
+#include "common/suite/SuiteMessages.h"
 #include "manager/core/ManagerStrings.h"
 #include "manager/core/RemoteSettings.h"
 #include "manager/window/CKeywardenDlg.h"
@@ -199,6 +202,38 @@ TEST_F(ManagerWindow, TheSkinPageIsSecondAndFollowsTheShellsSkinNotice) {
   shell.SetChange(1);
   emit w->skinChanged();
   EXPECT_TRUE(w->skinPage()->change->isChecked());
+}
+
+TEST_F(ManagerWindow, ApplyClosesTheRunningShellAndStartsItAgain) {
+  QDir(env_.path()).mkpath("data");
+  registry::Key::create(registry::Root::CurrentUser, kClientKey).writeString("Path", env_.file("data") + "/");
+  // The program folder's "Lumicaster.exe" only leaves a mark: the real shell
+  // below stands for the one already running.
+  const QString marker = env_.file("started");
+  {
+    QFile script(env_.file("Lumicaster.exe"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QByteArray("#!/bin/sh\ntouch '") + QFile::encodeName(marker) + "'\n");
+  }
+  QFile::setPermissions(env_.file("Lumicaster.exe"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  QProcess shell;
+  shell.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  shell.start(test::binary("Lumicaster.exe"));
+  ASSERT_TRUE(eventually([] { return suite::FindPeerWindow(suite::kShellTitle) != 0; }, 15000));
+
+  auto w = window();
+  w->skinPage()->change->click();
+  w->skinPage()->bold->setChecked(true);
+  w->skinPage()->applyButton->click();
+  EXPECT_TRUE(shell.waitForFinished(15000)) << "the running shell is closed";
+  EXPECT_TRUE(eventually([&] { return QFile::exists(marker); })) << "and started again without a receiver";
+  skin::SkinSettings written;
+  written.Load();
+  EXPECT_EQ(written.Weight(), 700);
+  if (shell.state() != QProcess::NotRunning) {
+    shell.kill();
+    shell.waitForFinished(5000);
+  }
 }
 
 TEST_F(ManagerWindow, TheCloseCommandOnlyHides) {
