@@ -21,6 +21,7 @@
 #include "common/suite/SuiteMessages.h"
 #include "platform/desktop/Process.h"
 #include "platform/desktop/X11Desktop.h"
+#include "tests/support/Eventually.h"
 #include "tests/desktop/PeerProcess.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestPaths.h"
@@ -34,16 +35,7 @@ using test::XServer;
 
 namespace {
 
-template <typename F>
-bool eventually(F condition, int timeoutMs = 5000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QThread::msleep(20);
-  }
-  return true;
-}
+using lumi::test::eventually;
 
 // A plain X client's window: what another program on the desktop shows.
 xcb_window_t createForeignWindow(xcb_connection_t* c, const QByteArray& title) {

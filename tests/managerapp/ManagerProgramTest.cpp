@@ -17,6 +17,7 @@
 #include "manager/core/RemoteSettings.h"
 #include "platform/desktop/X11Desktop.h"
 #include "platform/registry/Registry.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ShellProbe.h"
 #include "tests/support/TestPaths.h"
@@ -29,16 +30,7 @@ namespace {
 
 const QString kManager = QStringLiteral("Lumicaster Manager");
 
-template <typename F>
-bool eventually(F condition, int timeoutMs = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QThread::msleep(30);
-  }
-  return true;
-}
+using lumi::test::eventually;
 
 QProcessEnvironment programEnvironment() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -14,6 +14,7 @@
 #include "common/suite/PeerWindows.h"
 #include "common/suite/SuiteMessages.h"
 #include "platform/desktop/X11Desktop.h"
+#include "tests/support/Eventually.h"
 #include "tests/desktop/PeerProcess.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ShellProbe.h"
@@ -25,16 +26,7 @@ using desktop::WindowId;
 
 namespace {
 
-template <typename F>
-bool eventually(F condition, int timeoutMs = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QThread::msleep(30);
-  }
-  return true;
-}
+using lumi::test::eventually;
 
 QProcessEnvironment shellEnvironment() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
