@@ -112,6 +112,15 @@ void KeyDispatcher::carryOutForeign(const KeyAction& action) {
       input_.key(vk::Menu, false);
       input_.flush();
       break;
+    default:
+      carryOutCommon(action);
+      break;
+  }
+}
+
+void KeyDispatcher::carryOutCommon(const KeyAction& action) {
+  // What a key does whatever program is in front.
+  switch (action.kind) {
     case Kind::Mouse:
       mouse(action.mouse);
       break;
@@ -124,8 +133,7 @@ void KeyDispatcher::carryOutForeign(const KeyAction& action) {
     case Kind::ModeChange:
       changeMode(action.mode);
       break;
-    case Kind::SuiteKey:
-    case Kind::Nothing:
+    default:
       break;
   }
 }
@@ -142,21 +150,11 @@ void KeyDispatcher::carryOutSuite(const KeyLookup& lookup, quint32 code) {
         desktop_.post(target_, suite::WM_REMOTE_KEY, std::uint64_t(action.suiteKey), 0);
       }
       break;
-    case Kind::Mouse:
-      mouse(action.mouse);
-      break;
-    case Kind::TaskSwitch:
-      taskSwitch();
-      break;
-    case Kind::Power:
-      powerAction();
-      break;
-    case Kind::ModeChange:
-      changeMode(action.mode);
-      break;
     case Kind::Keystroke:
     case Kind::MenuKey:
-    case Kind::Nothing:
+      break;  // keystrokes are for foreign programs
+    default:
+      carryOutCommon(action);
       break;
   }
 }

@@ -114,6 +114,7 @@ class KeyDispatcher {
   void takeTarget(desktop::WindowId window);
   void carryOutForeign(const KeyAction& action);
   void carryOutSuite(const KeyLookup& lookup, quint32 code);
+  void carryOutCommon(const KeyAction& action);
   bool actOnDialog(quint32 code, int suiteKey);
   void typeDigit(char digit);
   void keystroke(const Keystroke& keys);
