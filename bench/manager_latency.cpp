@@ -77,9 +77,7 @@ int main(int argc, char** argv) {
   ::close(slave);
   manager::mapPort(1, QString::fromLocal8Bit(name));
 
-  QProcessEnvironment programEnv = QProcessEnvironment::systemEnvironment();
-  programEnv.insert("QT_QPA_PLATFORM", "xcb");
-  programEnv.insert("LANG", "en_US.UTF-8");
+  const QProcessEnvironment programEnv = test::suiteProgramEnvironment();
   const QString log = env.file("target.log");
   QProcess target;
   target.setProcessEnvironment(programEnv);

@@ -41,10 +41,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   auto desktop = desktop::X11Desktop::create();
-  QProcessEnvironment shellEnv = QProcessEnvironment::systemEnvironment();
-  shellEnv.insert("QT_QPA_PLATFORM", "xcb");
-  shellEnv.insert("LUMICASTER_PORTS", "recording");
-  shellEnv.insert("LUMICASTER_AUDIO_SINK", "fakeaudiosink");
+  const QProcessEnvironment shellEnv = test::suiteProgramEnvironment();
   const QString program = qEnvironmentVariableIsSet("LUMI_PROGRAM_DIR")
                               ? test::binary("Lumicaster.exe")
                               : QStringLiteral(LUMI_PROGRAM_DIR "/Lumicaster.exe");

@@ -32,17 +32,6 @@ const QString kManager = QStringLiteral("Lumicaster Manager");
 
 using lumi::test::eventually;
 
-QProcessEnvironment programEnvironment() {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "xcb");
-  env.insert("LUMICASTER_PORTS", "recording");
-  env.insert("LUMICASTER_AUDIO_SINK", "fakeaudiosink");
-  env.insert("LANG", "en_US.UTF-8");
-  env.remove("LC_ALL");
-  env.remove("LC_MESSAGES");
-  return env;
-}
-
 class ManagerProgram : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -66,7 +55,7 @@ class ManagerProgram : public ::testing::Test {
   }
   QProcess* start(const QString& program, const QStringList& args = {}) {
     auto p = std::make_unique<QProcess>();
-    p->setProcessEnvironment(programEnvironment());
+    p->setProcessEnvironment(test::suiteProgramEnvironment());
     p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     p->start(program, args);
     processes_.push_back(std::move(p));

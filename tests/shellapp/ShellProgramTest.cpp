@@ -28,15 +28,6 @@ namespace {
 
 using lumi::test::eventually;
 
-QProcessEnvironment shellEnvironment() {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "xcb");
-  env.insert("LUMICASTER_PORTS", "recording");
-  env.insert("LUMICASTER_AUDIO_SINK", "fakeaudiosink");
-  env.insert("LANG", "en_US.UTF-8");
-  return env;
-}
-
 class ShellProgram : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -52,7 +43,7 @@ class ShellProgram : public ::testing::Test {
   }
   QProcess* startShell(const QString& program = test::binary("Lumicaster.exe")) {
     auto p = std::make_unique<QProcess>();
-    p->setProcessEnvironment(shellEnvironment());
+    p->setProcessEnvironment(test::suiteProgramEnvironment());
     p->setProcessChannelMode(QProcess::ForwardedChannels);
     p->start(program, {});
     processes_.push_back(std::move(p));

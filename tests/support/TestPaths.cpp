@@ -16,6 +16,17 @@ QString binary(const QString& name) {
   return name;
 }
 
+QProcessEnvironment suiteProgramEnvironment() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "xcb");
+  env.insert("LUMICASTER_PORTS", "recording");
+  env.insert("LUMICASTER_AUDIO_SINK", "fakeaudiosink");
+  env.insert("LANG", "en_US.UTF-8");
+  env.remove("LC_ALL");
+  env.remove("LC_MESSAGES");
+  return env;
+}
+
 PrivateEnvironment::PrivateEnvironment()
     : oldRegistry_(qgetenv("LUMICASTER_REGISTRY_DIR")), oldRuntime_(qgetenv("XDG_RUNTIME_DIR")) {
   QDir(dir_.path()).mkpath("registry");

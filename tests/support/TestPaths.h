@@ -1,6 +1,7 @@
 #pragma once
 // Where the test programs find the suite's built program files and the test
 // helper programs, and a private folder for everything a test writes.
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -12,6 +13,11 @@ QString programDir();
 QString testBinDir();
 // Full path of a program in programDir() or testBinDir(), whichever has it.
 QString binary(const QString& name);
+
+// The environment for a suite program a test or a measurement starts: a real
+// X client, recording stand-ins for display settings, power-off and the
+// browser, no sound, English texts.
+QProcessEnvironment suiteProgramEnvironment();
 
 // A private folder that also becomes the registry hive folder and the runtime
 // folder of every process the test starts, so that tests running side by side
