@@ -27,50 +27,20 @@
 #include "shell/dialogs/CBackgroundChooserDlg.h"
 #include "shell/dialogs/CExitDlg.h"
 #include "shell/dialogs/CMessageDlg.h"
+#include "tests/shell/ShellTestWindows.h"
 #include "tests/dialog/DialogTestUtil.h"
 #include "tests/support/QtPrinters.h"
 
 using namespace lumi;
 using desktop::WindowMessage;
+using Screen = test::RecordingScreen;
+using Peer = test::RecordingPeer;
 using shell::CBackgroundChooserDlg;
 using shell::CExitDlg;
 using shell::CMessageDlg;
 using shell::CShellDialog;
 
 namespace {
-
-// A shell screen that records the key commands it gets.
-class Screen : public CShellDialog {
- public:
-  using CShellDialog::CShellDialog;
-  std::vector<int> keys;
-
- protected:
-  void OnShellKey(int code) override { keys.push_back(code); }
-};
-
-// Another program's window: records what it gets.
-struct Peer {
-  Peer(desktop::Desktop& d, const QString& title) {
-    widget.setWindowTitle(title);
-    window = std::make_unique<suite::SuiteWindow>(
-        &widget,
-        [this](const WindowMessage& m) -> std::optional<std::int64_t> {
-          received.push_back(m);
-          return 1;
-        },
-        suite::SuiteWindow::Ping::Answer, d);
-  }
-  std::vector<std::uint64_t> keyTargets() const {
-    std::vector<std::uint64_t> out;
-    for (const WindowMessage& m : received)
-      if (m.message == desktop::WM_COPYDATA && m.dataWord == suite::kCopyClaimKeys) out.push_back(m.wParam);
-    return out;
-  }
-  QWidget widget;
-  std::unique_ptr<suite::SuiteWindow> window;
-  std::vector<WindowMessage> received;
-};
 
 // Stand-in pictures in plain colours, so that every bitmap is known by its
 // colour on screen.

@@ -11,39 +11,16 @@
 #include "platform/registry/Registry.h"
 #include "shell/base/CShellDialog.h"
 #include "shell/base/WindowPlacement.h"
+#include "tests/shell/ShellTestWindows.h"
 #include "tests/support/TestPaths.h"
 
 using namespace lumi;
 using desktop::WindowMessage;
+using Screen = test::RecordingScreen;
+using Peer = test::RecordingPeer;
 using shell::CShellDialog;
 
 namespace {
-
-class Screen : public CShellDialog {
- public:
-  using CShellDialog::CShellDialog;
-  std::vector<int> keys;
-
- protected:
-  void OnShellKey(int code) override { keys.push_back(code); }
-};
-
-// Another program's window: records what it gets and answers copy data.
-struct Peer {
-  Peer(desktop::Desktop& d, const QString& title, std::int64_t answer) {
-    widget.setWindowTitle(title);
-    window = std::make_unique<suite::SuiteWindow>(
-        &widget,
-        [this, answer](const WindowMessage& m) -> std::optional<std::int64_t> {
-          received.push_back(m);
-          return answer;
-        },
-        suite::SuiteWindow::Ping::Answer, d);
-  }
-  QWidget widget;
-  std::unique_ptr<suite::SuiteWindow> window;
-  std::vector<WindowMessage> received;
-};
 
 class ShellBase : public ::testing::Test {
  protected:
@@ -99,10 +76,7 @@ TEST_F(ShellBase, EachNewScreenAndTheParentOnLeavingBecomeTheManagersKeyTarget) 
 
   EXPECT_EQ(context_.current, &main);
   EXPECT_TRUE(main.isVisible());
-  std::vector<std::uint64_t> targets;
-  for (const WindowMessage& m : manager.received)
-    if (m.message == desktop::WM_COPYDATA && m.dataWord == suite::kCopyClaimKeys) targets.push_back(m.wParam);
-  EXPECT_EQ(targets, (std::vector<std::uint64_t>{main.windowId(), childId, main.windowId()}));
+  EXPECT_EQ(manager.keyTargets(), (std::vector<std::uint64_t>{main.windowId(), childId, main.windowId()}));
 }
 
 TEST_F(ShellBase, PointerHidesWhenTheTimerFiresAndComesBackWhenItMoves) {
