@@ -99,8 +99,10 @@ void CShellDialog::DestroyWindow() {
 }
 
 void CShellDialog::closeEvent(QCloseEvent* e) {
-  // Closing any shell window ends the shell.
-  if (context_.main && context_.main != this) context_.desktop->post(context_.main->windowId(), desktop::WM_CLOSE, 0, 0);
+  // Closing any shell window ends the shell, the main window included (the
+  // window manager's close, Alt+F4): through the main window's exit, which
+  // gives the display back, never leaving an invisible shell behind.
+  if (context_.main) context_.desktop->post(context_.main->windowId(), desktop::WM_CLOSE, 0, 0);
   QDialog::closeEvent(e);
 }
 
@@ -116,6 +118,24 @@ void CShellDialog::Restore() {
   if (context_.applyDisplayMode) context_.applyDisplayMode(true);
   showNormal();
   displayModeChanging_ = false;
+}
+
+void CShellDialog::OnShellKey(int code) {
+  if (code == suite::KeyPower) PowerKey();
+  else if (context_.frameKeys) context_.frameKeys(code);
+}
+
+void CShellDialog::PowerKey() {
+  CShellDialog* current = context_.current ? context_.current.data() : this;
+  if (current->isMinimized()) {
+    current->Restore();
+    suite::BringToForeground(current->windowId(), *context_.desktop);
+    return;
+  }
+  current->Minimise();
+  // The desktop behind gets a pointer to work with.
+  current->showPointer();
+  current->pointerTimer_.start();
 }
 
 void CShellDialog::changeEvent(QEvent* e) {

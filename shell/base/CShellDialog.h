@@ -32,6 +32,8 @@ class CShellDialog : public QDialog {
   ShellContext& context() const { return context_; }
   desktop::WindowId windowId() const { return suiteWindow_ ? suiteWindow_->id() : 0; }
   CShellDialog* parentShellWindow() const { return parent_; }
+  // Lies over the main window (every screen but the message dialogs).
+  bool coversMainWindow() const { return coversMain_; }
 
   // Leaves this screen: the parent is shown again and becomes current, then
   // this window is destroyed.
@@ -40,13 +42,20 @@ class CShellDialog : public QDialog {
   // back to television mode.
   void Minimise();
   void Restore();
+  // The power key: the current window is minimised (display given back,
+  // pointer shown again) or, when it is minimised, restored and brought to
+  // the front.
+  void PowerKey();
   // Timers 223 and 224: take an on-screen indication away after `ms`.
   void StartIndicationTimer(int id, int ms = 5000);
   bool pointerHidden() const { return pointerHidden_; }
 
  protected:
-  // The key-code handling of the screen (`WM_SHELL_KEY`).
-  virtual void OnShellKey(int code) {}
+  // The key-code handling of the screen (`WM_SHELL_KEY`). The base handles
+  // what every shell window shares: the power key and the frame keys 24-39
+  // (ShellContext::frameKeys). A screen handles its own codes and passes the
+  // rest on to CShellDialog::OnShellKey; the message dialogs keep them all.
+  virtual void OnShellKey(int code);
   // Messages other than the ones every shell window handles; nullopt leaves
   // them to the default handling.
   virtual std::optional<std::int64_t> OnMessage(const desktop::WindowMessage& message) { return std::nullopt; }
@@ -57,7 +66,6 @@ class CShellDialog : public QDialog {
   // shown, and its moves are not the main window's position (nor "PosX" and
   // "PosY"). Call from the constructor.
   void SetOwnPlacement(QSize size);
-  bool coversMainWindow() const { return coversMain_; }
   // Every point of the window drags it, in every display mode (otherwise
   // only in windowed mode).
   void SetDragAnywhere(bool on) { dragAnywhere_ = on; }

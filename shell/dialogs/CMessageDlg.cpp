@@ -102,10 +102,7 @@ int CMessageDlg::DoModal() {
 
 QPoint CMessageDlg::InitialPosition() const {
   const QWidget* near = parentWidget() ? parentWidget() : static_cast<QWidget*>(context().main.data());
-  QScreen* screen = near ? QGuiApplication::screenAt(near->geometry().center()) : nullptr;
-  if (!screen && near) screen = near->screen();
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  const QRect monitor = screen ? screen->geometry() : QRect(QPoint(0, 0), kShellWindowSize);
+  const QRect monitor = context().MonitorAt(near ? near->geometry() : QRect());
   return dialog::DialogPosition(model_.Form(), monitor, monitor.size(), size());
 }
 

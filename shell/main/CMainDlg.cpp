@@ -38,9 +38,12 @@ CMainDlg::CMainDlg(ShellContext& context, Services services)
     volume_ = std::make_unique<ShellVolume>(*services_.music);
     volume_->LoadVolume();
   }
+  context.frameKeys = [this](int code) { return FrameKey(code); };
 }
 
-CMainDlg::~CMainDlg() = default;
+CMainDlg::~CMainDlg() {
+  context().frameKeys = nullptr;
+}
 
 void CMainDlg::OnButton(int index) {
   SetFocusIndex(index);
@@ -61,11 +64,6 @@ void CMainDlg::OnButton(int index) {
   }
 }
 
-void CMainDlg::OnOtherKey(int code) {
-  if (code == suite::KeyPower) PowerKey();
-  else FrameKey(code);
-}
-
 bool CMainDlg::FrameKey(int code) {
   if (music_ && music_->OnKey(code, services_.confirmStopMusic)) return true;
   if (!volume_) return false;
@@ -74,16 +72,6 @@ bool CMainDlg::FrameKey(int code) {
     case suite::KeyVolumeDown: volume_->VolumeDown(); return true;
     case suite::KeyMute: volume_->ToggleMute(); return true;
     default: return false;
-  }
-}
-
-void CMainDlg::PowerKey() {
-  CShellDialog* current = context().current ? context().current.data() : this;
-  if (current->isMinimized()) {
-    current->Restore();
-    suite::BringToForeground(current->windowId(), *context().desktop);
-  } else {
-    current->Minimise();
   }
 }
 

@@ -39,8 +39,6 @@ class CMainDlg : public CMenuScreen {
   bool FrameKey(int code);
   // Ends the shell: the display settings found at start come back first.
   void Exit();
-  // The power key: minimise the shell, or restore it when minimised.
-  void PowerKey();
 
   static constexpr int kCommandPowerKey = 32771;
   static constexpr int kCommandExit = 32772;
@@ -48,7 +46,6 @@ class CMainDlg : public CMenuScreen {
  protected:
   void OnButton(int index) override;
   void PaintContent(QPainter& painter) override;
-  void OnOtherKey(int code) override;
   std::optional<std::int64_t> OnMessage(const desktop::WindowMessage& m) override;
 
  private:

@@ -59,7 +59,7 @@ void CMenuScreen::OnShellKey(int code) {
     else SetFocusIndex(step->focus);
     return;
   }
-  OnOtherKey(code);
+  CShellDialog::OnShellKey(code);
 }
 
 void CMenuScreen::keyPressEvent(QKeyEvent* e) {

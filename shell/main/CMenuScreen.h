@@ -39,9 +39,6 @@ class CMenuScreen : public CShellDialog {
   virtual void OnButton(int index) = 0;
   // What the screen draws over its background: title, pictures, texts.
   virtual void PaintContent(QPainter& painter) = 0;
-  // Keys the menu leaves alone (digits, transport, volume, power ...).
-  virtual void OnOtherKey(int code) {}
-
   void OnShellKey(int code) override;
   void SetFocusIndex(int index);
   // Title right-aligned in (0, 20)-(750, 80) with the drop shadow.

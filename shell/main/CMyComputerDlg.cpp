@@ -45,13 +45,6 @@ void CMyComputerDlg::OnButton(int index) {
   if (*action) (*action)(this);
 }
 
-void CMyComputerDlg::OnOtherKey(int code) {
-  if (auto* main = qobject_cast<CMainDlg*>(context().main.data())) {
-    if (code == suite::KeyPower) main->PowerKey();
-    else main->FrameKey(code);
-  }
-}
-
 void CMyComputerDlg::PaintContent(QPainter& painter) {
   PaintTitle(painter, text::str(3122), fonts_.Title());
   if (skin_.IsUserDesign() || focusIndex() >= 5) return;

@@ -22,7 +22,6 @@ class CMyComputerDlg : public CMenuScreen {
  protected:
   void OnButton(int index) override;
   void PaintContent(QPainter& painter) override;
-  void OnOtherKey(int code) override;
 
  private:
   Actions actions_;

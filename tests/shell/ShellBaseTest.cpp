@@ -123,6 +123,56 @@ TEST_F(ShellBase, MinimiseGivesTheDisplayBackAndRestoreTakesTelevisionModeAgain)
   EXPECT_EQ(modes, (std::vector<bool>{false, true}));
 }
 
+TEST_F(ShellBase, FrameKeysOfEveryScreenReachTheMainWindowsHandling) {
+  std::vector<int> handed;
+  context_.frameKeys = [&](int code) {
+    handed.push_back(code);
+    return true;
+  };
+  Screen main(nullptr, context_);
+  context_.main = &main;
+  main.show();
+  Screen browser(&main, context_);
+  browser.show();
+  main.hide();
+  const std::vector<int> frameCodes{24, 25, 26, 27, 28, 31, 32, 33, 34, 35, 39};
+  for (int code : frameCodes) desktop_->post(main.windowId(), suite::WM_REMOTE_KEY, code, 0);
+  for (int code : {2, 13, 16}) desktop_->post(main.windowId(), suite::WM_REMOTE_KEY, code, 0);
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(browser.keys.size(), frameCodes.size() + 3) << "the current screen sees every key first";
+  std::vector<int> expected = frameCodes;
+  expected.insert(expected.end(), {2, 13, 16});
+  EXPECT_EQ(handed, expected) << "the base passes on whatever the screen left alone";
+}
+
+TEST_F(ShellBase, PowerKeyMinimisesTheCurrentScreenAndRestoresIt) {
+  std::vector<bool> modes;
+  context_.applyDisplayMode = [&](bool television) { modes.push_back(television); };
+  Screen main(nullptr, context_);
+  context_.main = &main;
+  main.show();
+  Screen browser(&main, context_);
+  browser.show();
+  main.hide();
+  browser.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&browser));
+  QMetaObject::invokeMethod(&browser, "hidePointer");
+  ASSERT_TRUE(browser.pointerHidden());
+
+  desktop_->post(main.windowId(), suite::WM_REMOTE_KEY, suite::KeyPower, 0);
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(browser.isMinimized()) << "the screen in front, not the main window, goes away";
+  EXPECT_FALSE(browser.pointerHidden()) << "the desktop behind gets its pointer";
+  desktop_->post(browser.windowId(), suite::WM_REMOTE_KEY, suite::KeyPower, 0);
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(browser.isMinimized());
+  EXPECT_EQ(context_.current, &browser);
+  EXPECT_EQ(modes, (std::vector<bool>{false, true}));
+}
+
 TEST(WindowPlacement, CentresAndSnapsWithinTwoPixels) {
   EXPECT_EQ(shell::CentredPosition(QRect(0, 0, 1920, 1080)), QPoint(560, 240));
   EXPECT_EQ(shell::CentredPosition(QRect(1920, 0, 1025, 768)), QPoint(1920 + 112, 84));

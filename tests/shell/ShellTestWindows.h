@@ -12,13 +12,18 @@
 
 namespace lumi::test {
 
+// A screen with no keys of its own: it records each key command and passes
+// it on to the base window, as every screen does with the codes it leaves alone.
 class RecordingScreen : public shell::CShellDialog {
  public:
   using CShellDialog::CShellDialog;
   std::vector<int> keys;
 
  protected:
-  void OnShellKey(int code) override { keys.push_back(code); }
+  void OnShellKey(int code) override {
+    keys.push_back(code);
+    CShellDialog::OnShellKey(code);
+  }
 };
 
 struct RecordingPeer {

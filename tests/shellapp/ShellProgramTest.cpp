@@ -14,6 +14,7 @@
 #include "common/suite/PeerWindows.h"
 #include "common/suite/SuiteMessages.h"
 #include "platform/desktop/X11Desktop.h"
+#include "platform/registry/Registry.h"
 #include "tests/support/Eventually.h"
 #include "tests/desktop/PeerProcess.h"
 #include "tests/support/QtPrinters.h"
@@ -88,6 +89,22 @@ TEST_F(ShellProgram, KeyCodesFromOutsideMoveTheHighlight) {
   desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyExit, 0);
   EXPECT_TRUE(eventually([&] { return suite::FindPeerWindow("My computer", *desktop_) == 0; }))
       << "Back on the menu returns to the main window";
+}
+
+TEST_F(ShellProgram, FrameKeysActInEveryScreen) {
+  startShell();
+  const WindowId shell = waitForShell();
+  ASSERT_NE(shell, 0u);
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyOk, 0);
+  ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow("My computer", *desktop_) != 0; }));
+  auto volume = [] {
+    quint32 value = 0;
+    registry::Key::open(registry::Root::CurrentUser, "Software\\Quelmar\\Lumicaster").readDWord("Volume", value);
+    return value;
+  };
+  ASSERT_EQ(volume(), 1000u);
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyVolumeUp, 0);
+  EXPECT_TRUE(eventually([&] { return volume() == 800u; })) << "volume up on the menu window";
 }
 
 TEST_F(ShellProgram, BackOnTheMainWindowOpensTheExitDialogAndExitEndsTheShell) {
