@@ -5,8 +5,11 @@
 // start when it is minimised or exits. "Resolution" 0 (windowed) and any
 // other value leave the display alone.
 //
-// The switch is temporary (nothing stored), so a shell that dies leaves the
-// mode to the X session, which ends with it.
+// The switch is temporary (the X server forgets it with the session). While
+// the display shows the shell's 800 x 600, the settings found at start are
+// also kept in a small file in the runtime folder: a shell that ended without
+// giving the display back (killed, crashed) leaves them to the next one,
+// which gives them back instead of taking 800 x 600 for the original.
 #include "platform/display/DisplaySettings.h"
 #include "shell/frame/FrameKeys.h"
 
@@ -24,10 +27,16 @@ class ShellDisplay {
   static constexpr qint32 kTelevisionMode = 1;
   static constexpr qint32 kWindowedMode = 0;
 
-  explicit ShellDisplay(display::DisplaySettings& settings, QString clientKey = kFrameClientKey);
+  // `recordFile` empty: nothing kept between runs.
+  explicit ShellDisplay(display::DisplaySettings& settings, QString clientKey = kFrameClientKey,
+                        QString recordFile = DefaultRecordFile());
+
+  // In the runtime folder, one per X display; empty without a runtime folder.
+  static QString DefaultRecordFile();
 
   // Once at start, before the first switch. False when the display could not
-  // be read; nothing is restored then.
+  // be read; nothing is restored then. When an earlier shell left the display
+  // switched, its settings found at start are the ones saved.
   bool SaveDisplaySettings();
 
   // Re-reads "Resolution" first. true: switch to 800 x 600 unless the present
@@ -42,9 +51,12 @@ class ShellDisplay {
 
  private:
   void readDisplayMode();
+  void keepRecord(const display::DisplayMode& switchedTo);
+  void dropRecord();
 
   display::DisplaySettings& settings_;
   QString clientKey_;
+  QString recordFile_;
   qint32 displayMode_ = kTelevisionMode;
   std::optional<display::DisplayMode> saved_;
   bool switched_ = false;

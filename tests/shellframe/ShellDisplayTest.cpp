@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <optional>
 #include <ostream>
 #include <vector>
@@ -129,6 +131,69 @@ TEST(DisplayMode, SavedOnceAtStart) {
   display.setCurrent({1600, 900, 60.0});
   shell.ApplyDisplayMode(false);
   EXPECT_EQ(display.current(), (DisplayMode{1280, 720, 60.0}));
+}
+
+// A shell that ended without giving the display back (killed) and the one
+// started after it, on the same display.
+struct RestartCase {
+  const char* name;
+  const char* recordText;          // nullptr: what the first shell writes
+  std::optional<DisplayMode> changedMeanwhile;
+  DisplayMode savedBySecond;
+};
+
+class RestartedShell : public ::testing::TestWithParam<RestartCase> {};
+
+TEST_P(RestartedShell, GivesBackWhatTheFirstOneFound) {
+  const RestartCase& c = GetParam();
+  test::PrivateEnvironment env;
+  const QString record = env.file("display.mode");
+  RecordingDisplaySettings display({1920, 1080, 60.0});
+  {
+    ShellDisplay first(display, kFrameClientKey, record);
+    ASSERT_TRUE(first.SaveDisplaySettings());
+    first.ApplyDisplayMode(true);
+    ASSERT_EQ(display.current(), k800x600at60);
+    ASSERT_TRUE(QFile::exists(record));
+  }
+  if (c.recordText) {
+    QFile file(record);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(c.recordText);
+  }
+  if (c.changedMeanwhile) display.setCurrent(*c.changedMeanwhile);
+
+  ShellDisplay second(display, kFrameClientKey, record);
+  ASSERT_TRUE(second.SaveDisplaySettings());
+  EXPECT_EQ(second.savedSettings(), c.savedBySecond);
+  second.ApplyDisplayMode(true);
+  second.ApplyDisplayMode(false);
+  EXPECT_EQ(display.current(), c.savedBySecond);
+  EXPECT_FALSE(QFile::exists(record)) << "given back: nothing left for a third shell";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RestartedShell,
+    ::testing::Values(
+        RestartCase{"KilledWhileSwitched", nullptr, std::nullopt, {1920, 1080, 60.0}},
+        RestartCase{"ModeChangedSinceByTheUser", nullptr, DisplayMode{1280, 1024, 60.0}, {1280, 1024, 60.0}},
+        RestartCase{"DamagedRecord", "original 1920 x\nswitched 800 600 60\n", std::nullopt, k800x600at60},
+        RestartCase{"HostileRecord", "original -5 99999999 60\nswitched 800 600 60\n", std::nullopt, k800x600at60},
+        RestartCase{"EmptyRecord", "", std::nullopt, k800x600at60}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DisplayMode, RecordOnlyWhileSwitched) {
+  test::PrivateEnvironment env;
+  const QString record = env.file("display.mode");
+  RecordingDisplaySettings display({1024, 600, 60.0});
+  ShellDisplay shell(display, kFrameClientKey, record);
+  ASSERT_TRUE(shell.SaveDisplaySettings());
+  shell.ApplyDisplayMode(true);
+  EXPECT_FALSE(QFile::exists(record)) << "600 high is not switched";
+  display.setCurrent(k1024x768);
+  display.setAvailableModes({k1024x768});
+  shell.ApplyDisplayMode(true);
+  EXPECT_FALSE(QFile::exists(record)) << "a refused switch leaves nothing behind";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // modes the test gives the private server's output.
 #include "platform/display/XRandrDisplaySettings.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/RandrModes.h"
 #include "tests/support/XServer.h"
 
 #include <xcb/randr.h>
@@ -23,44 +24,6 @@ namespace lumi::display {
 namespace {
 
 lumi::test::XServer* server = nullptr;
-
-// Adds a mode to every output of the private server, as a driver would list
-// one of the monitor's modes.
-bool addMode(const char* name, uint16_t width, uint16_t height, uint32_t clock, uint16_t hs, uint16_t he,
-             uint16_t ht, uint16_t vs, uint16_t ve, uint16_t vt) {
-  xcb_connection_t* c = xcb_connect(server->display().toUtf8().constData(), nullptr);
-  if (xcb_connection_has_error(c)) return false;
-  xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-  xcb_randr_mode_info_t info{};
-  info.width = width;
-  info.height = height;
-  info.dot_clock = clock;
-  info.hsync_start = hs;
-  info.hsync_end = he;
-  info.htotal = ht;
-  info.vsync_start = vs;
-  info.vsync_end = ve;
-  info.vtotal = vt;
-  info.name_len = uint16_t(std::strlen(name));
-  info.mode_flags = XCB_RANDR_MODE_FLAG_HSYNC_POSITIVE | XCB_RANDR_MODE_FLAG_VSYNC_POSITIVE;
-  xcb_randr_create_mode_reply_t* mode =
-      xcb_randr_create_mode_reply(c, xcb_randr_create_mode(c, root, info, info.name_len, name), nullptr);
-  bool ok = mode != nullptr;
-  xcb_randr_get_screen_resources_current_reply_t* res =
-      xcb_randr_get_screen_resources_current_reply(c, xcb_randr_get_screen_resources_current(c, root), nullptr);
-  if (ok && res) {
-    const xcb_randr_output_t* outputs = xcb_randr_get_screen_resources_current_outputs(res);
-    for (int i = 0; i < res->num_outputs; ++i) {
-      xcb_generic_error_t* error = xcb_request_check(c, xcb_randr_add_output_mode_checked(c, outputs[i], mode->mode));
-      ok = ok && !error;
-      std::free(error);
-    }
-  }
-  std::free(res);
-  std::free(mode);
-  xcb_disconnect(c);
-  return ok;
-}
 
 QSize primaryScreenSize() {
   QCoreApplication::processEvents();
@@ -105,9 +68,8 @@ TEST(XRandrDisplay, SwitchesToTheOutputsModeAndBack) {
   XRandrDisplaySettings display;
   const std::optional<DisplayMode> saved = display.currentMode();
   ASSERT_TRUE(saved.has_value());
-  // The VESA timings of 800 x 600 at 60 and at 75 Hz.
-  ASSERT_TRUE(addMode("800x600_60", 800, 600, 40000000, 840, 968, 1056, 601, 605, 628));
-  ASSERT_TRUE(addMode("800x600_75", 800, 600, 49500000, 816, 896, 1056, 601, 604, 625));
+  ASSERT_TRUE(test::AddOutputMode(server->display(), test::kVesa800x600at60));
+  ASSERT_TRUE(test::AddOutputMode(server->display(), test::kVesa800x600at75));
 
   ASSERT_TRUE(display.changeMode({800, 600, 74.0}));
   std::optional<DisplayMode> now = display.currentMode();
