@@ -9,7 +9,7 @@
 namespace lumi::caption::module {
 
 using namespace lumi::com;
-using lumi::registry::Key;
+using lumi::registry::Batch;
 using lumi::registry::Root;
 
 namespace {
@@ -21,65 +21,62 @@ QString instancePath(const CLSID& clsid) {
   return qs(classKeyPath(CLSID_LegacyAmFilterCategory)) + "\\Instance\\" + guidText(clsid);
 }
 
-bool writeClass(const FactoryTemplate& t, const QString& path) {
-  Key key = Key::create(Root::LocalMachine, qs(classKeyPath(t.clsid)));
-  Key server = Key::create(Root::LocalMachine, qs(classKeyPath(t.clsid)) + "\\InprocServer32");
-  return key.isOpen() && server.isOpen() && key.writeString(QString(), QString::fromUtf8(t.name)) &&
-         server.writeString(QString(), path) && server.writeString("ThreadingModel", "Both");
+void writeClass(Batch& batch, const FactoryTemplate& t, const QString& path) {
+  const QString classPath = qs(classKeyPath(t.clsid));
+  batch.writeString(classPath, QString(), QString::fromUtf8(t.name));
+  batch.writeString(classPath + "\\InprocServer32", QString(), path);
+  batch.writeString(classPath + "\\InprocServer32", "ThreadingModel", "Both");
 }
 
-bool writeFilter(const RegFilter& f) {
+void writeFilter(Batch& batch, const RegFilter& f) {
   const QString classPath = qs(classKeyPath(f.clsid));
-  Key key = Key::open(Root::LocalMachine, classPath);
-  if (!key.isOpen() || !key.writeDWord("Merit", f.merit)) return false;
-  Key::remove(Root::LocalMachine, classPath + "\\Pins");  // no pins of an older registration stay behind
+  batch.writeDWord(classPath, "Merit", f.merit);
+  batch.removeKey(classPath + "\\Pins");  // no pins of an older registration stay behind
   for (const RegPin& pin : f.pins) {
     const QString pinPath = classPath + "\\Pins\\" + QString::fromUtf8(pin.name.c_str());
-    Key p = Key::create(Root::LocalMachine, pinPath);
-    if (!p.isOpen() || !p.writeDWord("Direction", pin.output ? 1 : 0) || !p.writeDWord("IsRendered", pin.rendered) ||
-        !p.writeDWord("AllowedZero", pin.zero) || !p.writeDWord("AllowedMany", pin.many) ||
-        !p.writeString("ConnectsToFilter", guidText(pin.connectsToFilter)) ||
-        !p.writeString("ConnectsToPin", QString::fromUtf8(pin.connectsToPin.c_str())))
-      return false;
+    batch.writeDWord(pinPath, "Direction", pin.output ? 1 : 0);
+    batch.writeDWord(pinPath, "IsRendered", pin.rendered);
+    batch.writeDWord(pinPath, "AllowedZero", pin.zero);
+    batch.writeDWord(pinPath, "AllowedMany", pin.many);
+    batch.writeString(pinPath, "ConnectsToFilter", guidText(pin.connectsToFilter));
+    batch.writeString(pinPath, "ConnectsToPin", QString::fromUtf8(pin.connectsToPin.c_str()));
     for (const RegPinType& type : pin.types)
-      if (!Key::create(Root::LocalMachine, pinPath + "\\Types\\" + guidText(type.major) + "\\" + guidText(type.minor))
-               .isOpen())
-        return false;
+      batch.createKey(pinPath + "\\Types\\" + guidText(type.major) + "\\" + guidText(type.minor));
   }
-  Key instance = Key::create(Root::LocalMachine, instancePath(f.clsid));
+  const QString instance = instancePath(f.clsid);
   const std::vector<std::uint8_t> data = encodeFilterData(f);
-  return instance.isOpen() && instance.writeString("FriendlyName", QString::fromUtf8(f.name.c_str())) &&
-         instance.writeString("CLSID", guidText(f.clsid)) &&
-         instance.writeBinary("FilterData", QByteArray(reinterpret_cast<const char*>(data.data()), qsizetype(data.size())));
-}
-
-bool removeKey(const QString& path) {
-  return Key::remove(Root::LocalMachine, path) || !Key::exists(Root::LocalMachine, path);
+  batch.writeString(instance, "FriendlyName", QString::fromUtf8(f.name.c_str()));
+  batch.writeString(instance, "CLSID", guidText(f.clsid));
+  batch.writeBinary(instance, "FilterData",
+                    QByteArray(reinterpret_cast<const char*>(data.data()), qsizetype(data.size())));
 }
 
 }  // namespace
 
+// Each direction is one batch: a host registers and unregisters on every
+// movie start, and the machine hive is then rewritten once each way, with
+// readers seeing the whole registration or none of it.
 HRESULT registerServer() {
   const std::string path = modulePath();
   if (path.empty()) return E_FAIL;
   int count = 0;
   const FactoryTemplate* templates = factoryTemplates(&count);
+  Batch batch(Root::LocalMachine);
+  for (int i = 0; i < count; ++i) writeClass(batch, templates[i], qs(path));
   for (int i = 0; i < count; ++i)
-    if (!writeClass(templates[i], qs(path))) return SELFREG_E_CLASS;
-  for (int i = 0; i < count; ++i)
-    if (templates[i].setup && !writeFilter(*templates[i].setup)) return E_FAIL;
-  return S_OK;
+    if (templates[i].setup) writeFilter(batch, *templates[i].setup);
+  return batch.apply() ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT unregisterServer() {
-  bool ok = true;
   int count = 0;
   const FactoryTemplate* templates = factoryTemplates(&count);
+  Batch batch(Root::LocalMachine);
   for (int i = 0; i < count; ++i) {
-    if (templates[i].setup) ok = removeKey(instancePath(templates[i].clsid)) && ok;
-    ok = removeKey(qs(classKeyPath(templates[i].clsid))) && ok;
+    if (templates[i].setup) batch.removeKey(instancePath(templates[i].clsid));
+    batch.removeKey(qs(classKeyPath(templates[i].clsid)));
   }
-  return ok ? S_OK : E_FAIL;
+  return batch.apply() ? S_OK : E_FAIL;
 }
 
 }  // namespace lumi::caption::module

@@ -155,6 +155,77 @@ QStringList Key::valueNames() const {
   });
 }
 
+Batch::Batch(Root root) : root_(root) {}
+
+void Batch::add(Op op, const QString& path, const QString& name, ValueType type, const QByteArray& data) {
+  const auto parts = splitPath(path);
+  const bool nameOk = op == Op::WriteValue ? format::isWritableName(name) : true;
+  // The root itself is never removed, as with Key::remove.
+  if (!parts || !nameOk || (op == Op::RemoveKey && parts->isEmpty())) {
+    invalid_ = true;
+    return;
+  }
+  steps_.push_back(Step{op, *parts, name, type, data});
+}
+
+void Batch::createKey(const QString& path) { add(Op::CreateKey, path); }
+void Batch::removeKey(const QString& path) { add(Op::RemoveKey, path); }
+
+void Batch::writeValue(const QString& path, const QString& name, ValueType type, const QByteArray& data) {
+  add(Op::WriteValue, path, name, type, data);
+}
+
+void Batch::writeString(const QString& path, const QString& name, const QString& value) {
+  writeValue(path, name, ValueType::String, format::stringData(value));
+}
+
+void Batch::writeDWord(const QString& path, const QString& name, quint32 value) {
+  writeValue(path, name, ValueType::DWord, format::dwordData(value));
+}
+
+void Batch::writeBinary(const QString& path, const QString& name, const QByteArray& value) {
+  writeValue(path, name, ValueType::Binary, value);
+}
+
+void Batch::removeValue(const QString& path, const QString& name) { add(Op::RemoveValue, path, name); }
+
+bool Batch::apply() const {
+  // Checked before the hive is touched: a step that cannot apply must not
+  // leave the others half done.
+  if (invalid_) return false;
+  if (steps_.empty()) return true;
+  return HiveStore::of(root_).modify([&](KeyNode& tree) {
+    bool changed = false;
+    for (const Step& step : steps_) {
+      switch (step.op) {
+        case Op::CreateKey: {
+          bool created = false;
+          tree.ensure(step.parts, &created);
+          changed = changed || created;
+          break;
+        }
+        case Op::RemoveKey: {
+          KeyNode* parent = tree.find(step.parts.first(step.parts.size() - 1));
+          if (parent && parent->removeChild(step.parts.last())) changed = true;
+          break;
+        }
+        case Op::WriteValue: {
+          bool created = false;
+          KeyNode& node = tree.ensure(step.parts, &created);
+          if (node.setValue(step.name, quint32(step.type), step.data) || created) changed = true;
+          break;
+        }
+        case Op::RemoveValue: {
+          KeyNode* node = tree.find(step.parts);
+          if (node && node->removeValue(step.name)) changed = true;
+          break;
+        }
+      }
+    }
+    return changed ? Change::Changed : Change::Unchanged;
+  });
+}
+
 QString hiveFolder(Root root) {
   const QString shared = qEnvironmentVariable("LUMICASTER_REGISTRY_DIR");
   if (!shared.isEmpty()) return QDir(shared).absolutePath();

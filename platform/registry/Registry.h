@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace lumi::registry {
 
@@ -87,6 +88,50 @@ class Key {
   Root root_ = Root::CurrentUser;
   QStringList parts_;
   bool open_ = false;
+};
+
+// Changes to one hive gathered first and then applied together: one lock, one
+// rewrite of the file, and readers see either none or all of them. A program
+// that writes dozens of keys at once (a module registering its classes) pays
+// for one rewrite instead of one per value.
+//
+// Steps apply in the order given, as the single calls would. Removing a key or
+// value that is missing is no change, so a batch of removals also tidies up
+// after a partial earlier run.
+class Batch {
+ public:
+  explicit Batch(Root root);
+
+  void createKey(const QString& path);
+  void removeKey(const QString& path);  // with its subtree; never the root
+  void writeValue(const QString& path, const QString& name, ValueType type, const QByteArray& data);
+  void writeString(const QString& path, const QString& name, const QString& value);
+  void writeDWord(const QString& path, const QString& name, quint32 value);
+  void writeBinary(const QString& path, const QString& name, const QByteArray& value);
+  void removeValue(const QString& path, const QString& name);
+
+  int size() const { return int(steps_.size()); }
+
+  // Applies every step in one rewrite (none when nothing changed). False, with
+  // nothing written, when a step has an invalid path or name or the hive could
+  // not be read or written. The steps stay, so a batch can be applied again.
+  bool apply() const;
+
+ private:
+  enum class Op { CreateKey, RemoveKey, WriteValue, RemoveValue };
+  struct Step {
+    Op op;
+    QStringList parts;
+    QString name;
+    ValueType type = ValueType::None;
+    QByteArray data;
+  };
+  void add(Op op, const QString& path, const QString& name = {}, ValueType type = ValueType::None,
+           const QByteArray& data = {});
+
+  Root root_;
+  std::vector<Step> steps_;
+  bool invalid_ = false;
 };
 
 QString hiveFolder(Root root);  // folder of that hive's file

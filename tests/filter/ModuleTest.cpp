@@ -4,6 +4,7 @@
 #include <gst/app/gstappsink.h>
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <dlfcn.h>
 
 #include "filter/com/FilterData.h"
@@ -11,6 +12,7 @@
 #include "filter/com/InprocServer.h"
 #include "platform/registry/Registry.h"
 #include "tests/filter/FilterModule.h"
+#include "tests/support/HiveRewrites.h"
 #include "tests/support/TestPaths.h"
 
 using namespace lumi::com;
@@ -50,7 +52,11 @@ Fn entry(const char* name) {
 TEST(Module, RegistersAndUnregistersThroughTheRegistry) {
   lumi::test::PrivateEnvironment env;
   const std::string path = modulePath();
+  lumi::test::HiveRewrites rewrites(Root::LocalMachine);
+  ASSERT_TRUE(rewrites.ok());
   ASSERT_EQ(callRegistrationEntry(path, "DllRegisterServer"), S_OK);
+  // Hosts register on every movie start: the whole registration is one write.
+  EXPECT_EQ(rewrites.take(), 1);
 
   // Class keys: name, the module's path, threading model.
   EXPECT_EQ(readString(kFilterKey, ""), "Caption Blend");
@@ -96,13 +102,33 @@ TEST(Module, RegistersAndUnregistersThroughTheRegistry) {
   // Registering again changes nothing; unregistering removes it all, twice over.
   EXPECT_EQ(callRegistrationEntry(path, "DllRegisterServer"), S_OK);
   EXPECT_EQ(Key::open(Root::LocalMachine, q(kFilterKey + "\\Pins")).subKeyNames(), (QStringList{"Input", "Output"}));
+  rewrites.take();
   EXPECT_EQ(callRegistrationEntry(path, "DllUnregisterServer"), S_OK);
+  EXPECT_EQ(rewrites.take(), 1);
   for (const std::string& key : {kFilterKey, kPageKey, kInstanceKey})
     EXPECT_FALSE(Key::exists(Root::LocalMachine, q(key))) << key;
   EXPECT_TRUE(inprocServerPath(CLSID_CaptionBlend).empty());
   EXPECT_EQ(callRegistrationEntry(path, "DllUnregisterServer"), S_OK);
+  EXPECT_EQ(rewrites.take(), 0);  // nothing left to remove: the file is left alone
   void* object = nullptr;
   EXPECT_EQ(createInstance(CLSID_CaptionBlend, IID_IBaseFilter, &object), REGDB_E_CLASSNOTREG);
+}
+
+// The build also offers the module under a name GStreamer's own plugin scan
+// picks up, so the ordinary tools see the element.
+TEST(Module, GStreamerToolsFindTheElementOnThePluginPath) {
+  lumi::test::PrivateEnvironment env;
+  QProcess inspect;
+  QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+  e.insert("GST_PLUGIN_PATH", LUMI_FILTER_PROGRAM_DIR);
+  e.insert("GST_REGISTRY", env.file("gst-registry.bin"));
+  inspect.setProcessEnvironment(e);
+  inspect.start("gst-inspect-1.0", {"captionblend"});
+  ASSERT_TRUE(inspect.waitForFinished(60000));
+  const QString out = QString::fromUtf8(inspect.readAllStandardOutput());
+  EXPECT_EQ(inspect.exitCode(), 0) << inspect.readAllStandardError().toStdString();
+  EXPECT_TRUE(out.contains("CaptionBlend")) << out.toStdString();
+  EXPECT_TRUE(out.contains("libgstCaptionBlend.so")) << out.toStdString();
 }
 
 TEST(Module, AFailedRegistrationReportsItsError) {

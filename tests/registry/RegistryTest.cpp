@@ -18,6 +18,7 @@
 
 #include "platform/registry/HiveFormat.h"
 #include "platform/registry/Registry.h"
+#include "tests/support/HiveRewrites.h"
 #include "tests/support/TestPaths.h"
 
 using namespace lumi::registry;
@@ -604,6 +605,74 @@ TEST_F(RegistryTest, MalformedLinesAreReportedAndTheOriginalIsKept) {
   rereadFromDisk(Root::CurrentUser);
   checkExpectations({str(kClient, "Path", "/home/tv"), dword(kClient, "Resolution", 2),
                      dword(kLumi + "\\Keywarden", "ComPort", 2)});
+}
+
+
+// --- batches ------------------------------------------------------------------
+
+TEST_F(RegistryTest, ABatchAppliesAllItsChangesInOneRewrite) {
+  const QString classes = QStringLiteral("Software\\Classes\\CLSID\\{X}");
+  ASSERT_TRUE(Key::create(Root::LocalMachine, classes + "\\Pins\\Old").isOpen());
+  ASSERT_TRUE(Key::create(Root::LocalMachine, kLumi).writeDWord("Keep", 7));
+  lumi::test::HiveRewrites rewrites(Root::LocalMachine);
+  ASSERT_TRUE(rewrites.ok());
+
+  Batch batch(Root::LocalMachine);
+  batch.writeString(classes, "", "Caption Blend");
+  batch.removeKey(classes + "\\Pins");
+  batch.createKey(classes + "\\Pins\\Input\\Types\\{A}\\{B}");
+  batch.writeDWord(classes + "\\Pins\\Input", "Direction", 0);
+  batch.writeBinary(classes + "\\Instance", "FilterData", QByteArray("\x02\x00", 2));
+  batch.writeDWord(kLumi, "Gone", 1);
+  batch.removeValue(kLumi, "Gone");
+  batch.removeValue(kLumi, "NeverThere");
+  batch.removeKey(kLumi + "\\NeverThere");
+  ASSERT_TRUE(batch.apply());
+  EXPECT_EQ(rewrites.take(), 1);
+
+  rereadFromDisk(Root::LocalMachine);
+  rewrites.take();  // the test's own replacement of the file
+  expectTyped(Key::open(Root::LocalMachine, classes), "", QStringLiteral("Caption Blend"));
+  expectTyped(Key::open(Root::LocalMachine, classes + "\\Pins\\Input"), "Direction", quint32(0));
+  expectTyped(Key::open(Root::LocalMachine, classes + "\\Instance"), "FilterData", QByteArray("\x02\x00", 2));
+  EXPECT_TRUE(Key::exists(Root::LocalMachine, classes + "\\Pins\\Input\\Types\\{A}\\{B}"));
+  EXPECT_FALSE(Key::exists(Root::LocalMachine, classes + "\\Pins\\Old"));
+  const Key lumi = Key::open(Root::LocalMachine, kLumi);
+  EXPECT_EQ(lumi.valueNames(), QStringList{"Keep"});
+
+  // A batch that finds everything as it asks leaves the file alone.
+  Batch same(Root::LocalMachine);
+  same.writeString(classes, "", "Caption Blend");
+  same.createKey(classes + "\\Pins\\Input");
+  same.removeValue(kLumi, "Gone");
+  same.removeKey(kLumi + "\\NeverThere");
+  ASSERT_TRUE(same.apply());
+  EXPECT_EQ(rewrites.take(), 0);
+}
+
+TEST_F(RegistryTest, ABatchWithAnInvalidStepWritesNothing) {
+  ASSERT_TRUE(Key::create(Root::CurrentUser, kClient).writeDWord("A", 1));
+  lumi::test::HiveRewrites rewrites(Root::CurrentUser);
+  const struct {
+    const char* what;
+    std::function<void(Batch&)> bad;
+  } cases[] = {
+      {"line break in a value name", [](Batch& b) { b.writeDWord(kClient, "bad\nname", 1); }},
+      {"line break in a key name", [](Batch& b) { b.createKey(kClient + "\\bad\nkey"); }},
+      {"removing the root", [](Batch& b) { b.removeKey(""); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Batch batch(Root::CurrentUser);
+    batch.writeDWord(kClient, "A", 2);
+    c.bad(batch);
+    batch.removeValue(kClient, "A");
+    EXPECT_FALSE(batch.apply());
+    EXPECT_EQ(rewrites.take(), 0);
+    rereadFromDisk(Root::CurrentUser);
+    rewrites.take();
+    expectTyped(Key::open(Root::CurrentUser, kClient), "A", quint32(1));
+  }
 }
 
 }  // namespace
