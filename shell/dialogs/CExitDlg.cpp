@@ -41,4 +41,15 @@ int ShowExitDialog(CShellDialog& mainWindow, const ExitActions& actions) {
   return result;
 }
 
+bool TurnOff(CShellDialog& mainWindow, power::PowerControl& power, const std::function<void()>& exit) {
+  if (power.powerOff()) {
+    if (exit) exit();
+    return true;
+  }
+  CMessageDlg refused(&mainWindow, mainWindow.context(), dialog::kModeOneButton);
+  refused.SetMessage(text::str(kPowerOffRefusedText));
+  refused.DoModal();
+  return false;
+}
+
 }  // namespace lumi::shell

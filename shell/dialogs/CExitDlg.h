@@ -5,6 +5,7 @@
 // the main window.
 #include <functional>
 
+#include "platform/power/PowerControl.h"
 #include "shell/dialogs/CMessageDlg.h"
 
 namespace lumi::shell {
@@ -38,7 +39,7 @@ struct ExitActions {
   // "최소화": when empty, WM_REMOTE_KEY 0 is posted to the main window, which
   // handles it as the power key.
   std::function<void()> minimise;
-  // "전원끄기": PowerOff, then destroy the main window whatever it answered.
+  // "전원끄기": usually TurnOff.
   std::function<void()> powerOff;
 };
 
@@ -46,5 +47,14 @@ struct ExitActions {
 // action of the answer; "취 소" does nothing. The dialog is gone before an
 // action runs, so an action may destroy the main window. Answers the result.
 int ShowExitDialog(CShellDialog& mainWindow, const ExitActions& actions);
+
+// The text shown when the system refuses to power off.
+inline constexpr int kPowerOffRefusedText = 3340;
+
+// "전원끄기": asks the system to power off; when it agrees, `exit` ends the
+// shell. When it refuses (the user may not power the machine off, no logind)
+// the user is told so and the shell stays as it was: a power-off that did
+// not happen must not look like one. True when the system agreed.
+bool TurnOff(CShellDialog& mainWindow, power::PowerControl& power, const std::function<void()>& exit);
 
 }  // namespace lumi::shell

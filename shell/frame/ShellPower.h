@@ -1,6 +1,6 @@
 #pragma once
-// "Turn off" in the exit dialog. The caller closes the main window afterwards
-// whatever the answer: a refused power-off still ends the shell.
+// Switching the PC off through the power port. The exit dialog's "Turn off"
+// (TurnOff) ends the shell only when the system accepted.
 #include "platform/power/PowerControl.h"
 
 namespace lumi::shell {

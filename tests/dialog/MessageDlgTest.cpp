@@ -361,6 +361,28 @@ TEST_F(MessageDlgTest, ExitActionsMayDestroyTheMainWindow) {
   EXPECT_TRUE(guard.isNull());
 }
 
+TEST_F(MessageDlgTest, APowerOffTheSystemRefusesIsToldAndTheShellStays) {
+  PlainBitmaps bitmaps;
+  resources::ScopedBitmapSource current(&bitmaps);
+  for (const bool accepted : {true, false}) {
+    SCOPED_TRACE(accepted);
+    power::RecordingPowerControl power(accepted);
+    int exits = 0;
+    QString told;
+    QTimer::singleShot(0, [&] {
+      if (auto* dlg = qobject_cast<CMessageDlg*>(context_.current.data())) {
+        told = dlg->Model().Line(2).text + "|" + dlg->Model().Line(3).text;
+        desktop_->post(main_->windowId(), suite::WM_REMOTE_KEY, suite::KeyOk, 0);
+      }
+    });
+    EXPECT_EQ(shell::TurnOff(*main_, power, [&] { ++exits; }), accepted);
+    EXPECT_EQ(power.requests(), 1);
+    EXPECT_EQ(exits, accepted ? 1 : 0);
+    EXPECT_EQ(told, accepted ? QString() : QStringLiteral("전원을 끌 수 없습니다.|시스템이 전원 끄기를 거부하였습니다."));
+    EXPECT_EQ(context_.current, main_.get());
+  }
+}
+
 TEST_F(MessageDlgTest, BackgroundChooserOverTheMainWindow) {
   PlainBitmaps bitmaps;
   resources::ScopedBitmapSource current(&bitmaps);
