@@ -7,7 +7,9 @@
 #include <QSystemTrayIcon>
 
 #include "common/skin/FontSet.h"
+#include "common/suite/ExitSignals.h"
 #include "common/suite/PeerWindows.h"
+#include "common/suite/SuiteMessages.h"
 #include "manager/core/ManagerStrings.h"
 #include "manager/window/CKeywardenDlg.h"
 #include "manager/window/KeywardenSettings.h"
@@ -18,6 +20,14 @@ namespace lumi::manager {
 namespace {
 
 constexpr int kWindowWaitMs = 10000;
+
+// A second start: the running manager shows itself (it may be hidden in the
+// tray, where only its own toolkit can map it as a working window), then
+// comes to the front.
+void handOver(desktop::WindowId running) {
+  desktop::Desktop::instance().sendCopyData(running, 0, suite::kCopySecondStart, {});
+  suite::BringToForeground(running);
+}
 
 // The English messages of a failed registry check; start-up goes on.
 void checkClientPath(const QString& folder, const QString& title, const text::StringTable& strings) {
@@ -37,7 +47,7 @@ int RunManager(int argc, char** argv) {
   const QString title = strings.text(230);
 
   if (const desktop::WindowId running = suite::FindPeerWindow(title)) {
-    suite::BringToForeground(running);
+    handOver(running);
     return 0;
   }
   // The window alone leaves a gap: a manager that is still starting has no
@@ -49,7 +59,7 @@ int RunManager(int argc, char** argv) {
     waited.start();
     while (waited.elapsed() < kWindowWaitMs) {
       if (const desktop::WindowId running = suite::FindPeerWindow(title)) {
-        suite::BringToForeground(running);
+        handOver(running);
         break;
       }
       QThread::msleep(50);
@@ -70,6 +80,10 @@ int RunManager(int argc, char** argv) {
   int code = 0;
   {
     CKeywardenDlg window(strings, settings, options);
+    // A logout, the updater or a terminal ending the manager: the same exit
+    // as the Exit button (settings written, the shell ended, the port closed).
+    suite::ExitSignals exitSignals;
+    QObject::connect(&exitSignals, &suite::ExitSignals::exitRequested, &window, [&window] { window.exitManager(); });
     window.show();
     window.start();
     code = app.exec();

@@ -66,12 +66,12 @@ void ConnectionProcedure::readerOpened() {
   host_.setConnectEnabled(false);
 }
 
-void ConnectionProcedure::readerOpenFailed() {
+void ConnectionProcedure::readerOpenFailed(PortFailure failure) {
   // All three: a port lost in the middle of pulsing or initialising would
   // otherwise go on to announce a receiver that is not there.
   killProcedureTimers();
   host_.restoreIfMinimised();
-  const QString text = strings_.text(textid::kPortInUse);
+  const QString text = strings_.text(portFailureText(failure));
   showStatus(text);
   host_.showPopup(Popup{text, false, PopupButton::Confirm});
   host_.setConnectEnabled(true);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "manager/core/PortFailure.h"
 #include "manager/core/RemoteModel.h"
 #include "platform/text/StringTable.h"
 
@@ -72,7 +73,9 @@ class ConnectionProcedure {
   // The Connect button, also run once at start-up.
   void connectReceiver(RemoteModel model);
   void readerOpened();
-  void readerOpenFailed();
+  // The status line and the popup say why: busy (text 123), no permission,
+  // no such device, or a receiver that was unplugged.
+  void readerOpenFailed(PortFailure failure = PortFailure::Busy);
   // True when the code belongs to the procedure (77) and is not a key.
   bool remoteCode(quint32 code);
   void timer(int id);

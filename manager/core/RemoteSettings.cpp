@@ -17,13 +17,17 @@ int portNumberFromName(const QString& name) {
   return 0;
 }
 
+QString portMapping(int portNumber) {
+  QString mapped;
+  if (portNumber < 1 || portNumber > kPortCount) return mapped;
+  Key::open(Root::CurrentUser, kPortsKey).readString(portName(portNumber), mapped);
+  return mapped.trimmed();
+}
+
 QString portDevice(int portNumber) {
   if (portNumber < 1 || portNumber > kPortCount) return {};
-  QString mapped;
-  if (Key::open(Root::CurrentUser, kPortsKey).readString(portName(portNumber), mapped)) {
-    mapped = mapped.trimmed();
-    if (!mapped.isEmpty()) return QDir::isAbsolutePath(mapped) ? mapped : QStringLiteral("/dev/") + mapped;
-  }
+  const QString mapped = portMapping(portNumber);
+  if (!mapped.isEmpty()) return QDir::isAbsolutePath(mapped) ? mapped : QStringLiteral("/dev/") + mapped;
   return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
 }
 

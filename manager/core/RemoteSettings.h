@@ -30,6 +30,8 @@ int portNumberFromName(const QString& name);
 // The device behind port number 1..4: the registry mapping when one is set,
 // else /dev/ttyS<n-1>. Empty for a number outside 1..4.
 QString portDevice(int portNumber);
+// The mapping of one port as stored; empty when there is none.
+QString portMapping(int portNumber);
 // Writes (or, with an empty device, removes) the mapping of one port.
 bool mapPort(int portNumber, const QString& device);
 

@@ -37,7 +37,10 @@ bool SerialPort::isOpen() const { return port_ && port_->isOpen(); }
 bool SerialPort::open(int portNumber, qint32 baud) {
   if (isOpen()) return true;
   const QString device = portDevice(portNumber);
-  if (device.isEmpty()) return fail(QStringLiteral("%1 is not a port").arg(portName(portNumber)));
+  if (device.isEmpty()) {
+    device_.clear();
+    return fail(QStringLiteral("%1 is not a port").arg(portName(portNumber)));
+  }
   return openDevice(device, baud);
 }
 
@@ -61,7 +64,12 @@ bool SerialPort::openDevice(const QString& device, qint32 baud) {
   port_->setFlowControl(QSerialPort::NoFlowControl);
   port_->setReadBufferSize(kQueueSize);
   // Qt takes the lock file and TIOCEXCL, so a port in use by another program fails here.
-  if (!port_->open(QIODevice::ReadWrite)) return fail(port_->errorString());
+  if (!port_->open(QIODevice::ReadWrite)) {
+    // Qt reports a missing UART behind /dev/ttySn (EIO) as a resource error.
+    const QSerialPort::SerialPortError error = port_->error();
+    return fail(port_->errorString(),
+                error == QSerialPort::DeviceNotFoundError || error == QSerialPort::ResourceError);
+  }
 
   if (!pseudoTerminal_) {
     // A driver may take a data size it cannot do and quietly keep another (a
@@ -74,11 +82,13 @@ bool SerialPort::openDevice(const QString& device, qint32 baud) {
       return fail(port_->errorString());
   }
 
+  connect(port_.get(), &QSerialPort::readyRead, this, &SerialPort::bytesArrived);
   connect(port_.get(), &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
     // A vanished device shows as a read or resource error, and the port's
     // notifier would keep firing on the hung-up line: close at once.
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
     errorText_ = QStringLiteral("the device stopped answering (%1)").arg(port_->errorString());
+    failure_ = PortFailure::Lost;
     qCWarning(lcSerial, "%s lost: %s", qPrintable(device_), qPrintable(errorText_));
     // The port is still inside its own notification: close it, delete it later.
     port_->disconnect(this);
@@ -91,8 +101,9 @@ bool SerialPort::openDevice(const QString& device, qint32 baud) {
   return true;
 }
 
-bool SerialPort::fail(const QString& why) {
+bool SerialPort::fail(const QString& why, bool noHardware) {
   errorText_ = why;
+  failure_ = classifyOpenFailure(openFacts(device_, noHardware));
   qCWarning(lcSerial, "cannot open %s: %s", qPrintable(device_), qPrintable(why));
   port_.reset();
   return false;

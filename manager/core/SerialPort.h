@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+#include "manager/core/PortFailure.h"
 #include "manager/core/RemoteModel.h"
 
 class QSerialPort;
@@ -43,18 +44,22 @@ class SerialPort : public QObject {
 
   // Why the last open() failed, or why the port was lost.
   QString errorText() const { return errorText_; }
+  PortFailure failure() const { return failure_; }
 
  signals:
+  // Bytes came in on the line (the port's descriptor became readable).
+  void bytesArrived();
   // The device went away while open (unplugged, the far end of a pseudo
   // terminal closed); the port is closed by then.
   void lost(const QString& reason);
 
  private:
-  bool fail(const QString& why);
+  bool fail(const QString& why, bool noHardware = false);
 
   std::unique_ptr<QSerialPort> port_;
   QString device_;
   QString errorText_;
+  PortFailure failure_ = PortFailure::Busy;
   bool pseudoTerminal_ = false;
 };
 

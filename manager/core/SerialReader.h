@@ -1,6 +1,8 @@
 #pragma once
 // The reader that lives in the serial thread: opens the port, polls it every
-// millisecond and turns what it reads into remote codes.
+// millisecond while bytes are on the line and turns what it reads into remote
+// codes. A quiet line costs nothing: polling (timer 102) sleeps until the
+// port's descriptor becomes readable, and runs again until the line is empty.
 #include <QElapsedTimer>
 #include <QObject>
 
@@ -25,13 +27,15 @@ class SerialReader : public QObject {
   // polling. Emits opened() or openFailed().
   bool start();
   void stop();
-  bool isPolling() const { return timers_.isActive(kPollTimer); }
+  // True while the port is open (timer 102 runs only while bytes wait).
+  bool isPolling() const { return polling_; }
   void setDataTerminalReady(bool on);
 
  signals:
   void opened();
-  // The port could not be opened, or was lost later; polling has ended.
-  void openFailed();
+  // The port could not be opened, or was lost later (PortFailure::Lost);
+  // polling has ended. `device` is the path that failed.
+  void openFailed(int failure, const QString& device);
   // One decoded remote code.
   void remoteKey(quint32 code);
   // After every non-empty read: its size and whether it was decoded.
@@ -41,6 +45,7 @@ class SerialReader : public QObject {
 
  private:
   void poll();
+  void wake();
 
   quint32 comPort_;
   SerialPort port_;
@@ -49,6 +54,7 @@ class SerialReader : public QObject {
   Alternation alternation_;
   ReadSettle settle_;
   QElapsedTimer clock_;
+  bool polling_ = false;
 };
 
 }  // namespace lumi::manager

@@ -30,8 +30,9 @@ class CSerialThread : public QThread {
 
  signals:
   void opened();
-  // The port could not be opened or was lost; the thread ends by itself.
-  void openFailed();
+  // The port could not be opened or was lost (a PortFailure); the thread
+  // ends by itself.
+  void openFailed(int failure, const QString& device);
   void remoteKey(quint32 code);
   void readTaken(int count, bool decoded);
 

@@ -19,17 +19,26 @@ void TimerBank::start(int id, int periodMs) {
   timer->start(periodMs);
 }
 
+namespace {
+// A timer is often killed from its own tick; it goes once that tick is over.
+void dispose(QTimer* timer) {
+  timer->stop();
+  timer->disconnect();
+  timer->deleteLater();
+}
+}  // namespace
+
 bool TimerBank::kill(int id) {
   const auto it = timers_.find(id);
   if (it == timers_.end()) return false;
   const bool wasActive = it->second->isActive();
-  delete it->second;
+  dispose(it->second);
   timers_.erase(it);
   return wasActive;
 }
 
 void TimerBank::killAll() {
-  for (auto& [id, timer] : timers_) delete timer;
+  for (auto& [id, timer] : timers_) dispose(timer);
   timers_.clear();
 }
 

@@ -29,6 +29,7 @@
 #include "manager/core/RemoteModel.h"
 #include "manager/core/RemoteSettings.h"
 #include "manager/core/PendingUpdates.h"
+#include "manager/window/PortDialog.h"
 #include "manager/window/StartupEntry.h"
 
 namespace lumi::manager {
@@ -135,7 +136,12 @@ CKeywardenDlg::CKeywardenDlg(const text::StringTable& strings, const KeywardenSe
   connect(&timers_, &TimerBank::timeout, this, [this](int id) { procedure_->timer(id); });
   connect(popup_, &StatusPopup::stopClicked, this, [this] { procedure_->stop(); });
   connect(&reader_, &CSerialThread::opened, this, [this] { procedure_->readerOpened(); });
-  connect(&reader_, &CSerialThread::openFailed, this, [this] { procedure_->readerOpenFailed(); });
+  connect(&reader_, &CSerialThread::openFailed, this, [this](int failure, const QString& device) {
+    procedure_->readerOpenFailed(PortFailure(failure));
+    // An unplugged receiver connects again by itself once it is back.
+    receiverReturn_.watch(device);
+  });
+  connect(&receiverReturn_, &ReceiverReturnWatch::returned, this, [this] { connectReceiver(); });
   connect(&reader_, &CSerialThread::remoteKey, this, [this](quint32 code) { dispatcher_->remoteCode(code); });
 
   connect(shell, &QAbstractButton::clicked, this, [this] { launchShell(); });
@@ -198,6 +204,7 @@ void CKeywardenDlg::start() {
 }
 
 void CKeywardenDlg::connectReceiver() {
+  receiverReturn_.cancel();
   procedure_->connectReceiver(settings_.remote == 1 ? RemoteModel::B : RemoteModel::A);
 }
 
@@ -218,6 +225,10 @@ std::optional<std::int64_t> CKeywardenDlg::message(const desktop::WindowMessage&
       }
       if (m.dataWord == suite::kCopySkinChanged) {
         emit skinChanged();
+        return 1;
+      }
+      if (m.dataWord == suite::kCopySecondStart) {
+        openFromTray();
         return 1;
       }
       return 0;
@@ -249,6 +260,7 @@ std::optional<std::int64_t> CKeywardenDlg::message(const desktop::WindowMessage&
 void CKeywardenDlg::exitManager() {
   if (exiting_) return;
   exiting_ = true;
+  receiverReturn_.cancel();
   settings_.SaveAtExit();
   timers_.kill(ConnectionProcedure::kIdentifyTimer);
   timers_.kill(ConnectionProcedure::kPulseTimer);
@@ -345,11 +357,14 @@ void CKeywardenDlg::pressFocusedControl() {
 }
 
 void CKeywardenDlg::showPortAndModel() {
-  page_->portName->setText(portName(static_cast<int>(settings_.comPort) + 1));
+  const int number = static_cast<int>(settings_.comPort) + 1;
+  const QString mapped = portMapping(number);
+  page_->portName->setText(mapped.isEmpty() ? portName(number) : QStringLiteral("%1 (%2)").arg(portName(number), mapped));
   page_->modelName->setText(modelName(settings_.remote == 1 ? RemoteModel::B : RemoteModel::A));
 }
 
 void CKeywardenDlg::settingsChangedByUser() {
+  receiverReturn_.cancel();
   showPortAndModel();
   procedure_->settingsChanged();
 }
@@ -375,12 +390,12 @@ static int choose(QWidget* owner, const QString& title, const QStringList& names
 
 void CKeywardenDlg::changePort() {
   dispatcher_->setKeyTarget(windowId());
-  QStringList names;
-  for (int n = 1; n <= kPortCount; ++n) names << portName(n);
-  const int chosen = choose(this, strings_.text(139), names, static_cast<int>(settings_.comPort));
-  if (chosen < 0 || static_cast<quint32>(chosen) == settings_.comPort) return;
-  settings_.comPort = static_cast<quint32>(chosen);
-  writeComPort(settings_.comPort);
+  const PortChoice before = storedPortChoice(settings_.comPort);
+  PortDialog dialog(strings_, before, availableSerialDevices(), this);
+  if (dialog.exec() != QDialog::Accepted || dialog.choice() == before) return;
+  const PortChoice chosen = dialog.choice();
+  storePortChoice(chosen);
+  settings_.comPort = chosen.comPort;
   settingsChangedByUser();
 }
 

@@ -10,6 +10,7 @@
 #include "common/skin/XPButton.h"
 #include "common/suite/SuiteWindow.h"
 #include "manager/core/ConnectionProcedure.h"
+#include "manager/core/ReceiverReturnWatch.h"
 #include "manager/core/SerialThread.h"
 #include "manager/core/TimerBank.h"
 #include "manager/dispatch/DispatchWidgets.h"
@@ -133,6 +134,7 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   QSystemTrayIcon* tray_ = nullptr;
   TimerBank timers_;
   CSerialThread reader_;
+  ReceiverReturnWatch receiverReturn_;
   bool readerRunning_ = false;
   std::unique_ptr<ConnectionProcedure> procedure_;
   std::unique_ptr<X11DispatchPorts> ports_;

@@ -71,8 +71,8 @@ void tick(Procedure& p, Host& host, int id, int times) {
 TEST(ManagerStrings, TableHoldsEveryTextInBothLanguages) {
   const auto ko = loadManagerStrings(Language::Korean);
   const auto en = loadManagerStrings(Language::English);
-  EXPECT_EQ(ko.size(), 17);
-  for (int id : {105, 107, 108, 109, 111, 112, 116, 117, 118, 119, 120, 123, 124, 127, 249, 250, 251})
+  EXPECT_EQ(ko.size(), 20);
+  for (int id : {105, 107, 108, 109, 111, 112, 116, 117, 118, 119, 120, 123, 124, 125, 126, 127, 128, 249, 250, 251})
     EXPECT_TRUE(ko.contains(id) && en.contains(id)) << id;
   EXPECT_EQ(ko.text(108), kSuiteKey);
   EXPECT_EQ(en.text(108), kSuiteKey);
@@ -180,6 +180,27 @@ TEST(ConnectionProcedure, ABusyOrLostPortShowsText123AndEnablesConnect) {
     EXPECT_TRUE(host.timers.empty()) << c.what;
     EXPECT_EQ(host.readerStops, stopsBefore + 1) << c.what << ": the reader is forgotten";
     EXPECT_EQ(host.restores, 1) << c.what;
+  }
+}
+
+TEST(ConnectionProcedure, AFailedPortSaysWhy) {
+  const auto strings = loadManagerStrings(Language::English);
+  struct Case {
+    PortFailure failure;
+    QString text;
+  };
+  for (const Case& c : {Case{PortFailure::Busy, "COM port is already used by other program. Close other program."},
+                        Case{PortFailure::NoPermission,
+                             "No permission to open the COM port. Add the user to the \"dialout\" group."},
+                        Case{PortFailure::NoDevice, "The COM port does not exist. Change the port or plug in the receiver."},
+                        Case{PortFailure::Lost, "The receiver was unplugged. It connects again when it is plugged back in."}}) {
+    Host host;
+    Procedure p(host, strings);
+    p.connectReceiver(RemoteModel::A);
+    p.readerOpenFailed(c.failure);
+    EXPECT_EQ(host.status, c.text);
+    EXPECT_EQ(host.popup, (Popup{c.text, false, PopupButton::Confirm}));
+    EXPECT_TRUE(host.connectEnabled && host.changeEnabled);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -31,6 +32,12 @@ bool PtyLine::write(const QByteArray& bytes) {
   return master_ >= 0 && ::write(master_, bytes.constData(), size_t(bytes.size())) == bytes.size();
 }
 
+bool PtyLine::readerPresent() const {
+  // The master hangs up while nobody has the device end open.
+  pollfd p{master_, 0, 0};
+  return master_ >= 0 && ::poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP);
+}
+
 void PtyLine::closeMaster() {
   if (master_ >= 0) ::close(master_);
   master_ = -1;
@@ -49,7 +56,10 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
 
 ReaderOwner::ReaderOwner(manager::CSerialThread& thread) {
   connect(&thread, &manager::CSerialThread::opened, this, [this] { ++opened; });
-  connect(&thread, &manager::CSerialThread::openFailed, this, [this] { ++failed; });
+  connect(&thread, &manager::CSerialThread::openFailed, this, [this](int failure, const QString& device) {
+    ++failed;
+    failures.emplace_back(failure, device);
+  });
   connect(&thread, &manager::CSerialThread::remoteKey, this, [this](quint32 code) { codes.push_back(code); });
   connect(&thread, &manager::CSerialThread::readTaken, this,
           [this](int count, bool decoded) { reads.emplace_back(count, decoded); });

@@ -22,6 +22,8 @@ class PtyLine {
   QString path() const { return path_; }
   bool write(const QByteArray& bytes);
   void closeMaster();
+  // True while some program has the device end open.
+  bool readerPresent() const;
 
  private:
   int master_ = -1;
@@ -40,6 +42,7 @@ class ReaderOwner : public QObject {
   std::vector<std::pair<int, bool>> reads;  // size, decoded
   int opened = 0;
   int failed = 0;
+  std::vector<std::pair<int, QString>> failures;  // PortFailure, device
 };
 
 }  // namespace lumi::test

@@ -3,15 +3,25 @@
 // device that goes away while it is read.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
+#include "manager/core/PortFailure.h"
+#include "manager/core/ReceiverReturnWatch.h"
 #include "manager/core/RemoteDecoder.h"
+#include "manager/core/SerialDevices.h"
 #include "manager/core/RemoteSettings.h"
 #include "manager/core/SerialThread.h"
 #include "platform/registry/Registry.h"
 #include "tests/manager/ManagerTestSupport.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestPaths.h"
+
+namespace lumi::manager {
+inline void PrintTo(const SerialDevice& d, std::ostream* os) {
+  *os << "{" << d.path.toStdString() << ", " << d.description.toStdString() << "}";
+}
+}  // namespace lumi::manager
 
 using namespace lumi::manager;
 using lumi::test::PtyLine;
@@ -164,6 +174,7 @@ TEST(SerialReader, ADeviceThatGoesAwayEndsTheReaderWithItsFailure) {
   r.line.closeMaster();
   ASSERT_TRUE(waitUntil([&] { return r.owner.failed == 1 && r.thread.isFinished(); }));
   EXPECT_EQ(r.owner.codes, (Codes{0xFFFFFFD3}));
+  EXPECT_EQ(r.owner.failures.at(0), std::make_pair(int(PortFailure::Lost), r.line.path()));
   r.thread.stop();
   EXPECT_EQ(r.owner.failed, 1);
 }
@@ -181,18 +192,23 @@ TEST(SerialReader, PortsThatCannotBeOpenedFail) {
   holder.begin(1);
   ASSERT_TRUE(waitUntil([&] { return holding.opened == 1; }));
 
+  // The holder's start created "ComPort" as COM2; the cases are on COM1.
+  ASSERT_TRUE(writeComPort(0));
   struct Case {
     const char* what;
     QString device;
+    PortFailure failure;
   };
-  for (const Case& c : {Case{"missing device", env.file("gone")}, Case{"not a terminal", plain.fileName()},
-                        Case{"in use by another reader", line.path()}}) {
+  for (const Case& c : {Case{"missing device", env.file("gone"), PortFailure::NoDevice},
+                        Case{"not a terminal", plain.fileName(), PortFailure::NoDevice},
+                        Case{"in use by another reader", line.path(), PortFailure::Busy}}) {
     ASSERT_TRUE(mapPort(1, c.device));
     CSerialThread thread;
     ReaderOwner owner(thread);
     thread.begin(0);
     EXPECT_TRUE(waitUntil([&] { return owner.failed == 1 && thread.isFinished(); })) << c.what;
     EXPECT_EQ(owner.opened, 0) << c.what;
+    EXPECT_EQ(owner.failures.at(0), std::make_pair(int(c.failure), c.device)) << c.what;
   }
   QFile check(plain.fileName());
   ASSERT_TRUE(check.open(QIODevice::ReadOnly));
@@ -210,6 +226,68 @@ TEST(SerialReader, PortsThatCannotBeOpenedFail) {
   far.begin(0);
   EXPECT_TRUE(waitUntil([&] { return farOwner.failed == 1; }));
   EXPECT_EQ(far.comPort(), 9u);
+  EXPECT_EQ(farOwner.failures.at(0).first, int(PortFailure::NoDevice));
+}
+
+TEST(PortFailure, TheUserIsToldWhyAPortDoesNotOpen) {
+  struct Case {
+    const char* what;
+    OpenFacts facts;
+    PortFailure failure;
+  };
+  for (const Case& c : {
+           Case{"nothing at the path", {false, false, false, false}, PortFailure::NoDevice},
+           Case{"not a device", {true, false, false, false}, PortFailure::NoDevice},
+           Case{"no UART behind /dev/ttyS3", {true, true, false, true}, PortFailure::NoDevice},
+           Case{"not in the dialout group", {true, true, true, false}, PortFailure::NoPermission},
+           Case{"held by another program", {true, true, false, false}, PortFailure::Busy},
+       })
+    EXPECT_EQ(classifyOpenFailure(c.facts), c.failure) << c.what;
+  EXPECT_EQ(portFailureText(PortFailure::Busy), 123) << "the busy port keeps its own text";
+}
+
+TEST(ReceiverReturnWatch, AnUnpluggedReceiverIsNoticedWhenItComesBack) {
+  lumi::test::PrivateEnvironment env;
+  const QString link = env.file("usb-receiver");
+  ReceiverReturnWatch watch;
+  int returned = 0;
+  QObject::connect(&watch, &ReceiverReturnWatch::returned, [&] { ++returned; });
+
+  PtyLine present;
+  ASSERT_TRUE(QFile::link(present.path(), link));
+  EXPECT_FALSE(watch.watch(link)) << "a device that is there does not come back by waiting";
+
+  ASSERT_TRUE(QFile::remove(link));
+  ASSERT_TRUE(watch.watch(link));
+  PtyLine back;
+  ASSERT_TRUE(QFile::link(back.path(), link));
+  EXPECT_TRUE(waitUntil([&] { return returned == 1; }, 5000));
+  EXPECT_FALSE(watch.watching());
+}
+
+TEST(SerialDevices, StableNamesFirstEachWithWhatItIs) {
+  lumi::test::PrivateEnvironment env;
+  QDir(env.path()).mkpath("by-id");
+  QFile usb(env.file("ttyUSB0"));
+  ASSERT_TRUE(usb.open(QIODevice::WriteOnly));
+  usb.close();
+  ASSERT_TRUE(QFile::link("../ttyUSB0", env.file("by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0")));
+  const std::vector<PortFacts> ports = {
+      {env.file("ttyUSB0"), "FT232R USB UART", "FTDI"},
+      {"/dev/ttyS10", "", ""},
+      {"/dev/ttyS2", "", ""},
+      {"/dev/ttyACM0", "", ""},
+      {"/dev/rfcomm0", "Bluetooth", ""},
+  };
+  const std::vector<SerialDevice> expected = {
+      {env.file("by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"),
+       "FT232R USB UART (FTDI), " + env.file("ttyUSB0")},
+      {"/dev/ttyACM0", "USB modem (CDC ACM)"},
+      {"/dev/ttyS2", "built-in serial port"},
+      {"/dev/ttyS10", "built-in serial port"},
+      {env.file("ttyUSB0"), "FT232R USB UART (FTDI)"},
+  };
+  EXPECT_EQ(listSerialDevices(ports, env.file("by-id")), expected);
 }
 
 }  // namespace

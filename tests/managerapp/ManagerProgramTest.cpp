@@ -9,8 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSerialPort>
 #include <QThread>
+#include <csignal>
 #include <memory>
+#include <set>
+#include <xcb/xcb.h>
 
 #include "common/suite/PeerWindows.h"
 #include "common/suite/SuiteMessages.h"
@@ -30,6 +34,57 @@ namespace {
 
 const QString kManager = QStringLiteral("Lumicaster Manager");
 
+bool viewable(xcb_connection_t* c, WindowId window) {
+  xcb_get_window_attributes_reply_t* a =
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, xcb_window_t(window)), nullptr);
+  const bool shown = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+  std::free(a);
+  return shown;
+}
+
+// How many different colours the window's pixels hold: a painted manager
+// shows its buttons, tabs and texts; a window nobody paints stays one colour.
+int colours(xcb_connection_t* c, WindowId window) {
+  xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, xcb_drawable_t(window)), nullptr);
+  if (!g) return 0;
+  xcb_get_image_reply_t* image = xcb_get_image_reply(
+      c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, xcb_drawable_t(window), 0, 0, g->width, g->height, ~0u), nullptr);
+  std::free(g);
+  if (!image) return 0;
+  const auto* px = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image));
+  std::set<std::uint32_t> seen(px, px + xcb_get_image_data_length(image) / 4);
+  std::free(image);
+  return int(seen.size());
+}
+
+// The window manager's close (WM_DELETE_WINDOW), which hides the manager.
+void closeFromWindowManager(xcb_connection_t* c, WindowId window) {
+  auto atom = [c](const char* name) {
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, qstrlen(name), name), nullptr);
+    const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(r);
+    return a;
+  };
+  xcb_client_message_event_t event{};
+  event.response_type = XCB_CLIENT_MESSAGE;
+  event.format = 32;
+  event.window = xcb_window_t(window);
+  event.type = atom("WM_PROTOCOLS");
+  event.data.data32[0] = atom("WM_DELETE_WINDOW");
+  event.data.data32[1] = XCB_CURRENT_TIME;
+  xcb_send_event(c, 0, xcb_window_t(window), XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+  xcb_flush(c);
+}
+
+// The files a process holds open, as the paths their descriptors point at.
+QStringList openFiles(qint64 pid) {
+  QStringList files;
+  const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+  for (const QString& fd : fds.entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System))
+    files << QFileInfo(fds.filePath(fd)).symLinkTarget();
+  return files;
+}
+
 using lumi::test::eventually;
 
 class ManagerProgram : public ::testing::Test {
@@ -41,6 +96,10 @@ class ManagerProgram : public ::testing::Test {
     QDir(env_.path()).mkpath("config");
     oldConfig_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(env_.file("config")));
+    // The machine's own serial ports are never opened: every COM name points
+    // at a device that does not exist until a virtual remote takes one.
+    for (int n = 1; n <= manager::kPortCount; ++n)
+      manager::mapPort(n, env_.file(QStringLiteral("no-receiver-COM%1").arg(n)));
   }
   void TearDown() override {
     qputenv("XDG_CONFIG_HOME", oldConfig_);
@@ -113,6 +172,13 @@ TEST_F(ManagerProgram, AFirstStartWritesTheDefaults) {
   EXPECT_EQ(path, QFileInfo(test::binary("Lumicaster Manager.exe")).absolutePath() + "/");
 }
 
+TEST_F(ManagerProgram, NoTestReachesTheMachinesOwnSerialPorts) {
+  QProcess* manager = startManager();
+  ASSERT_NE(waitFor(kManager), 0u);
+  for (const QString& file : openFiles(manager->processId()))
+    EXPECT_FALSE(file.startsWith("/dev/tty")) << file.toStdString();
+}
+
 TEST_F(ManagerProgram, ASecondStartEndsAtOnce) {
   startManager();
   ASSERT_NE(waitFor(kManager), 0u);
@@ -122,6 +188,55 @@ TEST_F(ManagerProgram, ASecondStartEndsAtOnce) {
   int managers = 0;
   for (WindowId w : desktop_->windowsTitled(kManager)) managers += suite::AnswersPing(w, *desktop_);
   EXPECT_EQ(managers, 1);
+}
+
+TEST_F(ManagerProgram, ASecondStartBringsAHiddenManagerBackAsAWorkingWindow) {
+  startManager();
+  const WindowId manager = waitFor(kManager);
+  ASSERT_NE(manager, 0u);
+  xcb_connection_t* c = desktop_->connection();
+  ASSERT_TRUE(eventually([&] { return viewable(c, manager) && colours(c, manager) > 3; }));
+  closeFromWindowManager(c, manager);
+  ASSERT_TRUE(eventually([&] { return !viewable(c, manager); })) << "the close command hides the manager";
+  ASSERT_TRUE(suite::AnswersPing(manager, *desktop_)) << "hidden, not ended";
+
+  QProcess* second = startManager();
+  ASSERT_TRUE(second->waitForFinished(15000));
+  EXPECT_EQ(second->exitCode(), 0);
+  EXPECT_TRUE(eventually([&] { return viewable(c, manager) && colours(c, manager) > 3; }))
+      << "shown and painted by its own program, not a dead rectangle";
+  EXPECT_TRUE(eventually([&] { return desktop_->foregroundWindow() == manager; }));
+}
+
+TEST_F(ManagerProgram, AnEndSignalGoesThroughTheExitSteps) {
+  registry::Key keywarden =
+      registry::Key::create(registry::Root::CurrentUser, "Software\\Quelmar\\Lumicaster\\Keywarden");
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    QProcess* remote = startRemote();
+    ASSERT_TRUE(remote);
+    QProcess* managerProcess = startManager();
+    ASSERT_NE(waitFor(kManager), 0u);
+    QProcess* shellProcess = start(test::binary("Lumicaster.exe"));
+    ASSERT_NE(waitFor("LUMICASTER"), 0u);
+    // The exit writes its settings again: one that went missing comes back.
+    ASSERT_TRUE(keywarden.removeValue("ToTrayOnLaunch"));
+    const QString device = manager::portDevice(1);
+
+    ::kill(pid_t(managerProcess->processId()), signal);
+    ASSERT_TRUE(managerProcess->waitForFinished(15000));
+    EXPECT_EQ(managerProcess->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(managerProcess->exitCode(), 0);
+    EXPECT_TRUE(shellProcess->waitForFinished(15000)) << "the shell ends with the manager";
+    quint32 value = 99;
+    EXPECT_TRUE(keywarden.readDWord("ToTrayOnLaunch", value));
+    EXPECT_EQ(value, 0u);
+    QSerialPort port(device);
+    EXPECT_TRUE(port.open(QIODevice::ReadWrite)) << "the port is free again: " << port.errorString().toStdString();
+    port.close();
+    remote->closeWriteChannel();
+    remote->waitForFinished(5000);
+  }
 }
 
 TEST_F(ManagerProgram, TheRemoteDrivesTheShellAndExitEndsIt) {

@@ -21,7 +21,9 @@
 #include "manager/window/CKeywardenDlg.h"
 #include "manager/window/KeywardenSettings.h"
 #include "manager/window/ManagerWindowStrings.h"
+#include "manager/window/PortDialog.h"
 #include "manager/window/StartupEntry.h"
+#include "tests/manager/ManagerTestSupport.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/XServer.h"
@@ -55,8 +57,9 @@ class ManagerWindow : public ::testing::Test {
     QDir(env_.path()).mkpath("config");
     oldConfig_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(env_.file("config")));
-    // No receiver anywhere: COM1 points at a device that is not there.
-    mapPort(1, env_.file("no-such-device"));
+    // No receiver anywhere, and never the machine's own ports: every COM name
+    // points at a device that is not there.
+    for (int n = 1; n <= kPortCount; ++n) mapPort(n, env_.file(QStringLiteral("no-such-device-%1").arg(n)));
   }
   void TearDown() override { qputenv("XDG_CONFIG_HOME", oldConfig_); }
 
@@ -169,7 +172,56 @@ TEST_F(ManagerWindow, ConnectRunsWithoutATray) {
   // The reader tried the port: the missing device is reported in the status line.
   EXPECT_TRUE(eventually([&] { return !w->page()->statusLine->text().isEmpty(); }))
       << w->page()->statusLine->text().toStdString();
-  EXPECT_TRUE(w->page()->statusLine->text().contains(strings_.text(textid::kPortInUse)));
+  EXPECT_TRUE(w->page()->statusLine->text().contains(strings_.text(textid::kPortMissing)));
+}
+
+TEST_F(ManagerWindow, AnUnpluggedReceiverConnectsAgainWhenItIsBack) {
+  const QString link = env_.file("usb-receiver");
+  auto first = std::make_unique<test::PtyLine>();
+  ASSERT_TRUE(QFile::link(first->path(), link));
+  ASSERT_TRUE(mapPort(1, link));
+  auto w = window();
+  w->show();
+  w->start();
+  ASSERT_TRUE(eventually([&] { return first->readerPresent(); }));
+
+  first->closeMaster();
+  ASSERT_TRUE(QFile::remove(link));
+  EXPECT_TRUE(eventually([&] { return w->page()->statusLine->text() == strings_.text(textid::kReceiverUnplugged); }))
+      << w->page()->statusLine->text().toStdString();
+
+  test::PtyLine second;
+  ASSERT_TRUE(QFile::link(second.path(), link));
+  EXPECT_TRUE(eventually([&] { return second.readerPresent(); }, 10000)) << "the manager opened the receiver again";
+  EXPECT_TRUE(eventually([&] { return w->page()->statusLine->text().isEmpty(); }))
+      << "Connect ran: " << w->page()->statusLine->text().toStdString();
+}
+
+TEST_F(ManagerWindow, ThePortDialogMapsAnyDeviceToTheChosenComName) {
+  const std::vector<SerialDevice> devices = {
+      {"/dev/serial/by-id/usb-FTDI_A5-if00-port0", "FT232R USB UART (FTDI), /dev/ttyUSB0"},
+      {"/dev/ttyS0", "built-in serial port"},
+      {"/dev/ttyUSB0", "FT232R USB UART (FTDI)"},
+  };
+  const PortChoice stored = storedPortChoice(0);
+  EXPECT_EQ(stored, (PortChoice{0, env_.file("no-such-device-1")}));
+  PortDialog dialog(strings_, stored, devices);
+  EXPECT_EQ(dialog.deviceTexts(),
+            QStringList({"The port's own device /dev/ttyS0",
+                         "/dev/serial/by-id/usb-FTDI_A5-if00-port0 (FT232R USB UART (FTDI), /dev/ttyUSB0)",
+                         "/dev/ttyUSB0 (FT232R USB UART (FTDI))", env_.file("no-such-device-1")}))
+      << "a mapped device that is not plugged in stays choosable";
+  EXPECT_EQ(dialog.choice(), stored);
+
+  dialog.choose({1, "/dev/serial/by-id/usb-FTDI_A5-if00-port0"});
+  ASSERT_TRUE(storePortChoice(dialog.choice()));
+  EXPECT_EQ(keywardenValue("ComPort"), 1u);
+  EXPECT_EQ(portDevice(2), "/dev/serial/by-id/usb-FTDI_A5-if00-port0");
+
+  dialog.choose({1, {}});
+  ASSERT_TRUE(storePortChoice(dialog.choice()));
+  EXPECT_EQ(portMapping(2), "") << "the port's own device needs no mapping";
+  EXPECT_EQ(portDevice(2), "/dev/ttyS1");
 }
 
 TEST_F(ManagerWindow, TheTrayMenuOpensAndExits) {

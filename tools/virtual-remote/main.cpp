@@ -75,11 +75,14 @@ struct Line {
   bool pty = false;
   QString device;
   int mappedPort = 0;
+  QString previousMapping;
 
   ~Line() {
     // A stale mapping would point the manager at a pseudo terminal that the
     // system may hand to someone's terminal next.
-    if (pty && mappedPort && manager::portDevice(mappedPort) == device) manager::mapPort(mappedPort, QString());
+    // The port goes back to what it pointed at before (in tests: a device that
+    // does not exist), never to the machine's own serial port by default.
+    if (pty && mappedPort && manager::portDevice(mappedPort) == device) manager::mapPort(mappedPort, previousMapping);
     if (fd >= 0) ::close(fd);
   }
 };
@@ -125,7 +128,7 @@ int main(int argc, char** argv) {
   parser.addHelpOption();
   const QCommandLineOption modelOption({"m", "model"}, "Receiver model, A (default) or B.", "A|B", "A");
   const QCommandLineOption deviceOption("device", "Write to this serial device instead of a new pseudo terminal.", "path");
-  const QCommandLineOption mapOption("map", "Map this port to the device in the registry (undone at exit for a pseudo terminal).", "COMn");
+  const QCommandLineOption mapOption("map", "Map this port to the device in the registry (the previous mapping comes back at exit for a pseudo terminal).", "COMn");
   const QCommandLineOption gapOption("gap", "Pause after every packet, in milliseconds (default 60).", "ms", "60");
   const QCommandLineOption onceOption("once", "Send every button once instead of twice.");
   const QCommandLineOption waitOption("wait", "Seconds to wait for a reader to open the pseudo terminal (default 30).", "s", "30");
@@ -203,6 +206,7 @@ int main(int argc, char** argv) {
   }
   out << line.device << Qt::endl;
   if (mapPort) {
+    line.previousMapping = manager::portMapping(mapPort);
     if (!manager::mapPort(mapPort, line.device)) {
       err << "virtual-remote: cannot write the registry" << Qt::endl;
       return 1;
