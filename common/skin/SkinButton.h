@@ -68,6 +68,7 @@ class CSkinButton : public QWidget {
 
   int State() const { return logic_.state(); }
   QString Caption() const { return caption_; }
+  const QFont& Font() const { return font_; }
   bool IsTransparent() const { return transparent_; }
   bool IsMouseEnabled() const { return logic_.mouseEnabled(); }
 

@@ -109,6 +109,9 @@ void DrawMaskedIcon(QImage& image, QPoint topLeft, const QImage& icon, const QIm
 
 namespace {
 
+// Room left free at each end of a caption that had to be made smaller.
+constexpr int kCaptionMargin = 2;
+
 QImage stateBitmap(const SkinButtonLook& look) {
   QImage chosen;
   switch (look.state) {
@@ -126,6 +129,15 @@ QImage stateBitmap(const SkinButtonLook& look) {
 }
 
 }  // namespace
+
+QFont FitCaptionFont(const QFont& font, const QString& caption, int room) {
+  QFont fitted = font;
+  int pixels = fitted.pixelSize();
+  if (pixels <= 0) return fitted;  // a point-sized font is left as it is
+  while (pixels > kSmallestCaptionPixels && QFontMetrics(fitted).horizontalAdvance(caption) > room)
+    fitted.setPixelSize(--pixels);
+  return fitted;
+}
 
 QImage PaintSkinButton(const SkinButtonLook& look) {
   QImage picture(look.size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
@@ -158,8 +170,10 @@ QImage PaintSkinButton(const SkinButtonLook& look) {
   const QPoint shift = look.state == 2 && look.offsetWhenPressed ? QPoint(1, 1) : QPoint(0, 0);
   QFont font = look.font;
   font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferAntialias));
-  const QFontMetrics metrics(font);
   const int height = all.height();
+  const int room = look.layout == kLayoutCentred || look.icon.isNull() ? all.width() : all.width() - height;
+  font = FitCaptionFont(font, look.caption, room - 2 * kCaptionMargin);
+  const QFontMetrics metrics(font);
 
   if (look.layout == kLayoutCentred) {
     const QString text = metrics.elidedText(look.caption, Qt::ElideRight, all.width());

@@ -108,6 +108,13 @@ inline constexpr QPoint kCaptionShadowSample{11, 22};
 // The composed picture of a button (RGB32, `look.size`).
 QImage PaintSkinButton(const SkinButtonLook& look);
 
+// A caption wider than the room it has is drawn in a smaller size of its
+// font, one pixel at a time down to kSmallestCaptionPixels, so that the
+// large sizes the skin allows never cut a caption ("전원끄기" at 40 pixels on
+// a 120-pixel button). Only what still does not fit then ends in an ellipsis.
+inline constexpr int kSmallestCaptionPixels = 10;
+QFont FitCaptionFont(const QFont& font, const QString& caption, int room);
+
 // The rounded push button of the player's and manager's dialogs.
 struct XPButtonLook {
   QSize size;

@@ -13,9 +13,18 @@ namespace lumi::shell {
 
 using namespace resources;
 
+namespace {
+skin::SkinSettings loadedSkin() {
+  skin::SkinSettings skin;
+  skin.Load();
+  return skin;
+}
+}  // namespace
+
+// The font set copies the skin as loaded, so the buttons and titles get the
+// skin's face, size and weight.
 CMenuScreen::CMenuScreen(CShellDialog* parent, ShellContext& context, const QList<ButtonSpec>& buttons)
-    : CShellDialog(parent, context), fonts_(skin_), navigation_(static_cast<int>(buttons.size())) {
-  skin_.Load();
+    : CShellDialog(parent, context), skin_(loadedSkin()), fonts_(skin_), navigation_(static_cast<int>(buttons.size())) {
   background_ = skin::LoadWindowBackground(skin_, kScreenBackground);
   if (background_.isNull()) {
     background_ = QImage(kShellWindowSize, QImage::Format_RGB32);
