@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QTimer>
 
 #include "common/resources/BitmapSource.h"
 #include "common/resources/ResourceLibrary.h"
 #include "common/skin/FontSet.h"
+#include "common/suite/ExitSignals.h"
 #include "common/suite/PeerWindows.h"
 #include "common/suite/RepaintPump.h"
 #include "common/suite/SuiteMessages.h"
@@ -34,10 +37,13 @@ namespace {
 
 // LUMICASTER_PORTS=recording keeps the shell away from the real display
 // settings, power-off and browser: for tests and demos on a shared machine.
+// LUMICASTER_PORTS=xrandr switches the display of $DISPLAY for real (a
+// private X server in tests) but keeps power-off and the browser recorded.
 SystemPorts ports() {
-  if (qEnvironmentVariable("LUMICASTER_PORTS") == QLatin1String("recording")) {
-    SystemPorts recording;
-    recording.display = std::make_unique<display::RecordingDisplaySettings>();
+  const QString choice = qEnvironmentVariable("LUMICASTER_PORTS");
+  if (choice == QLatin1String("recording") || choice == QLatin1String("xrandr")) {
+    SystemPorts recording = choice == QLatin1String("xrandr") ? makeSystemPorts() : SystemPorts{};
+    if (!recording.display) recording.display = std::make_unique<display::RecordingDisplaySettings>();
     recording.power = std::make_unique<power::RecordingPowerControl>();
     recording.open = std::make_unique<open::RecordingOpenAction>();
     return recording;
@@ -45,11 +51,10 @@ SystemPorts ports() {
   return makeSystemPorts();
 }
 
-// Centred on the monitor of the window; in windowed mode the stored position
-// chooses the monitor (written centred when it is missing).
+// Centred on the monitor; in windowed mode the stored position chooses the
+// monitor (written centred when it is missing).
 QPoint placement(const ShellContext& context) {
-  const QScreen* primary = QGuiApplication::primaryScreen();
-  const QPoint centred = primary ? CentredPosition(primary->geometry()) : QPoint(0, 0);
+  const QPoint centred = CentredPosition(context.MonitorAt(QRect()));
   if (!context.windowed()) return centred;
   registry::Key root = registry::Key::open(registry::Root::CurrentUser, kRegistryRoot);
   if (!root.isOpen()) root = registry::Key::create(registry::Root::CurrentUser, kRegistryRoot);
@@ -80,6 +85,19 @@ int RunShell(int argc, char** argv) {
     return 0;
   }
 
+  // A session ending, the manager or the updater ending the shell, Ctrl+C:
+  // the same way out as "종 료", so the display comes back.
+  // Run from the event loop itself, so that a signal that came in during
+  // start-up still ends the shell once the loop runs.
+  CMainDlg* mainWindow = nullptr;
+  suite::ExitSignals exitSignals;
+  QObject::connect(&exitSignals, &suite::ExitSignals::exitRequested, &app, [&] {
+    QTimer::singleShot(0, &app, [&] {
+      if (mainWindow) mainWindow->Exit();
+      else QApplication::quit();
+    });
+  });
+
   resources::ResourceLibrary library;
   if (!library.loadFromProgramFolder()) {
     QMessageBox::critical(nullptr, title, text::str(3312));
@@ -93,23 +111,27 @@ int RunShell(int argc, char** argv) {
 
   ShellContext context;
   context.managerTitle = text::str(3230);
+  if (!dynamic_cast<display::RecordingDisplaySettings*>(system.display.get())) {
+    context.televisionMonitor = [&] {
+      const QList<display::Monitor> monitors = system.display->monitors();
+      return monitors.isEmpty() ? QRect() : monitors.first().geometry;
+    };
+  }
   context.applyDisplayMode = [&](bool television) {
     display.ApplyDisplayMode(television);
     context.displayMode = display.displayMode();
+    // On the screen as it is after the switch, not as it was before.
+    if (television && context.main) context.CentreOnMonitor();
   };
 
   media::MusicPlayerControl music;
-  CMainDlg* mainWindow = nullptr;
   CMainDlg::Services services;
   services.music = &music;
   services.openProductSite = [&] { OpenProductSite(*system.open); };
   services.openExitDialog = [&] {
     ExitActions actions;
     actions.exit = [&] { mainWindow->Exit(); };
-    actions.powerOff = [&] {
-      PowerOff(*system.power);
-      mainWindow->Exit();
-    };
+    actions.powerOff = [&] { TurnOff(*mainWindow, *system.power, [&] { mainWindow->Exit(); }); };
     ShowExitDialog(*mainWindow, actions);
   };
   // "배경그림 변경" leads to the photo browser, which comes with the media library.
@@ -121,6 +143,7 @@ int RunShell(int argc, char** argv) {
   };
   CMainDlg main(context, services);
   mainWindow = &main;
+  const auto forgetMain = qScopeGuard([&] { mainWindow = nullptr; });
   {
     suite::RepaintOnly blocked;
     SendUsageReport(UsageKind::Start, [&] { blocked.pump(); });
