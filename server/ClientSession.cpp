@@ -23,14 +23,37 @@ ClientSession::ClientSession(QTcpSocket* socket, std::vector<std::unique_ptr<Exc
 
 ClientSession::~ClientSession() = default;
 
-bool ClientSession::send(const QByteArray& message) { return channel_->send(message); }
+bool ClientSession::send(const QByteArray& message) {
+  if (finished_) return false;
+  if (!channel_->post(message)) return false;
+  if (channel_->unsentBytes() > maxUnsent_) {
+    drop(QStringLiteral("the client does not take its data"));
+    return false;
+  }
+  return true;
+}
+
+void ClientSession::setIdleTimeout(int ms) {
+  if (!idle_) {
+    idle_ = new QTimer(this);
+    idle_->setSingleShot(true);
+    connect(idle_, &QTimer::timeout, this, [this] { drop(QStringLiteral("idle")); });
+  }
+  idle_->stop();
+  if (ms > 0) {
+    idle_->setInterval(ms);
+    idle_->start();
+  }
+}
 
 void ClientSession::drop(const QString& reason) {
+  if (idle_) idle_->stop();
   channel_->close();
   finish(QStringLiteral("dropped: ") + reason);
 }
 
 void ClientSession::onMessage(qint32 code, const QByteArray& payload) {
+  if (idle_ && idle_->interval() > 0) idle_->start();
   const protocol::ServerMessage message{code, payload};
   for (const auto& handler : handlers_) {
     if (handler->handle(*this, message)) return;

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -24,7 +25,13 @@ class ClientSession : public QObject {
                 QObject* parent = nullptr);
   ~ClientSession() override;
 
+  // Queues the message without waiting for the client to take it (one
+  // client that stops reading must not hold up the others). A session whose
+  // unsent bytes pass its limit is dropped: false then.
   bool send(const QByteArray& message);
+  void setMaxUnsentBytes(qint64 bytes) { maxUnsent_ = bytes; }
+  // A session that sends nothing for this long is dropped; 0: never.
+  void setIdleTimeout(int ms);
   // Ends the connection; `reason` goes to the server's diagnostics.
   void drop(const QString& reason);
   QString peerName() const { return peerName_; }
@@ -41,6 +48,8 @@ class ClientSession : public QObject {
   std::vector<std::unique_ptr<ExchangeHandler>> handlers_;
   QString peerName_;
   bool finished_ = false;
+  qint64 maxUnsent_ = 1024 * 1024;
+  QTimer* idle_ = nullptr;
 };
 
 }  // namespace lumi::server

@@ -22,9 +22,17 @@ bool MessageServer::listen(const QHostAddress& address, quint16 port) { return l
 
 void MessageServer::acceptPending() {
   while (QTcpSocket* socket = listener_.nextPendingConnection()) {
+    if (sessions_.size() >= maxSessions_) {
+      std::fprintf(stderr, "refused a connection: %d sessions\n", maxSessions_);
+      socket->abort();
+      socket->deleteLater();
+      continue;
+    }
     std::vector<std::unique_ptr<ExchangeHandler>> handlers;
     for (const ExchangeFactory& make : exchanges_) handlers.push_back(make());
     auto* session = new ClientSession(socket, std::move(handlers), kMaxClientPayload);
+    session->setMaxUnsentBytes(maxUnsentBytes_);
+    session->setIdleTimeout(idleTimeoutMs_);
     sessions_.insert(session);
     connect(session, &ClientSession::finished, this, &MessageServer::onSessionFinished);
   }

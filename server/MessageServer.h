@@ -29,6 +29,12 @@ class MessageServer : public QObject {
   ~MessageServer() override;
 
   void addExchange(ExchangeFactory factory);
+  // Sessions beyond this number are closed as they connect.
+  void setMaxSessions(int count) { maxSessions_ = count; }
+  // A session silent for this long is dropped (0: never).
+  void setIdleTimeout(int ms) { idleTimeoutMs_ = ms; }
+  // A session whose client leaves more than this unread is dropped.
+  void setMaxUnsentBytes(qint64 bytes) { maxUnsentBytes_ = bytes; }
   bool listen(const QHostAddress& address, quint16 port);
   QHostAddress address() const { return listener_.serverAddress(); }
   quint16 port() const { return listener_.serverPort(); }
@@ -42,6 +48,9 @@ class MessageServer : public QObject {
   QTcpServer listener_;
   std::vector<ExchangeFactory> exchanges_;
   QSet<ClientSession*> sessions_;
+  int maxSessions_ = 1000;
+  int idleTimeoutMs_ = 120000;
+  qint64 maxUnsentBytes_ = 4 * 64 * 1024 + 1024;
 };
 
 }  // namespace lumi::server

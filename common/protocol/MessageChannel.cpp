@@ -111,6 +111,16 @@ bool MessageChannel::send(const QByteArray& message) {
   return ok;
 }
 
+bool MessageChannel::post(const QByteArray& message) {
+  if (!socket_ || loss_) return false;
+  if (socket_->write(message) == message.size()) return true;
+  loss_ = ConnectionLoss::SocketError;
+  schedulePump();
+  return false;
+}
+
+qint64 MessageChannel::unsentBytes() const { return socket_ ? socket_->bytesToWrite() : 0; }
+
 void MessageChannel::close() {
   loss_.reset();
   discard();

@@ -56,6 +56,12 @@ class MessageChannel : public QObject {
   // byte. False when the channel is closed or the write fails.
   bool send(const QByteArray& message);
   bool send(const MessageBuilder& message) { return send(message.bytes()); }
+  // Queues the message and returns at once; the bytes go out as the peer
+  // takes them (a server serving many clients on one thread must not wait
+  // for any one of them). False when the channel is closed.
+  bool post(const QByteArray& message);
+  // Bytes posted that the system has not taken yet.
+  qint64 unsentBytes() const;
   // Discards the socket without emitting lost().
   void close();
   // "127.0.0.1:40000", for logs.

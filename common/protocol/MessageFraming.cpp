@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <utility>
 
 namespace lumi::protocol {
@@ -17,9 +18,17 @@ void MessageReceiver::reset() {
 }
 
 MessageReceiver::StepResult MessageReceiver::step(const ReadFunction& read) {
-  char* into = readingPayload_ ? payload_.data() + received_ : header_ + received_;
-  const qint64 wanted = expected_ - received_;
+  qint64 wanted = expected_ - received_;
+  char* into = header_ + received_;
+  if (readingPayload_) {
+    // The payload buffer grows with the bytes that arrive, so a header that
+    // announces a large payload and then nothing costs no memory.
+    wanted = std::min<qint64>(wanted, kPayloadSlice);
+    payload_.resize(received_ + wanted, '\0');
+    into = payload_.data() + received_;
+  }
   const qint64 got = read(into, wanted);
+  if (readingPayload_) payload_.resize(received_ + std::max<qint64>(got, 0));
   if (got == 0) return {Status::PeerClosed, {}};
   // A read function that claims more than it was asked for has written past
   // the buffer or is lying; either way the stream can no longer be trusted.
@@ -39,7 +48,7 @@ MessageReceiver::StepResult MessageReceiver::step(const ReadFunction& read) {
   expected_ = length;
   received_ = 0;
   if (length == 0) return complete();
-  payload_ = QByteArray(length, '\0');
+  payload_ = QByteArray();
   return {Status::NeedMore, {}};
 }
 

@@ -7,10 +7,12 @@
 //  - while the header is incomplete, read up to the header bytes still
 //    missing; stop while fewer than 8 are in;
 //  - with the full header, expect `length` payload bytes; a positive length
-//    gets a zero-filled payload buffer and the step stops there, a zero
-//    length completes the message at once;
-//  - while reading the payload, read up to the bytes still missing into the
-//    buffer at the offset reached; the last byte completes the message.
+//    makes the step stop there, a zero length completes the message at once;
+//  - while reading the payload, read up to the bytes still missing (at most
+//    kPayloadSlice per step) into the buffer at the offset reached; the
+//    buffer grows by what arrives, so memory follows the bytes actually
+//    received rather than what a header announces; the last byte completes
+//    the message.
 // A completed message is handed out with the step that completed it and the
 // state starts over for the next header; the payload buffer goes with the
 // message, so the receiver holds nothing once the caller has handled it.
@@ -32,6 +34,8 @@ class MessageReceiver {
  public:
   // Larger than any message of the suite, small enough to allocate.
   static constexpr qint32 kDefaultMaxPayload = 64 * 1024 * 1024;
+  // The most one step reads into the payload.
+  static constexpr qint32 kPayloadSlice = 64 * 1024;
 
   enum class Status {
     NeedMore,    // wait for more bytes
