@@ -245,7 +245,7 @@ HRESULT PlaybackEngine::build(const EngineOptions& options) {
   readStreamInfo();
   colorKey = overlayMode ? 0x040404 : 0;
   // The overlay cannot show captions and the menu: they go into the picture.
-  if (mixingMode && !forced && hasVideo()) ui_.showMessage(297, 298);
+  if (mixingMode && !forced && videoStreams_ > 0) ui_.showMessage(297, 298);
   if (GstElement* b = withInterface(videoSink_, GST_TYPE_COLOR_BALANCE)) {
     balance_ = b;
     int* defaults[] = {&defaultBrightness, &defaultContrast, &defaultSaturation};
@@ -353,6 +353,7 @@ HRESULT PlaybackEngine::render(bool withAudio, Outcome& outcome) {
   gint videos = 0, audios = 0;
   g_object_get(playbin_, "n-video", &videos, "n-audio", &audios, nullptr);
   outcome.videoConnected = videos > 0;
+  if (!withAudio) outcome.missingAudio = false;
   if (result == S_OK && (outcome.missingVideo || outcome.missingAudio)) {
     const bool somethingPlays = videos > 0 || audios > 0;
     result = somethingPlays ? VFW_S_PARTIAL_RENDER : VFW_E_NO_ACCEPTABLE_TYPES;
@@ -422,20 +423,58 @@ void PlaybackEngine::readStreamInfo() {
   gint64 d = 0;
   duration = gst_element_query_duration(playbin_, GST_FORMAT_TIME, &d) && d > 0 ? d / 100 : 0;
   videoWidth = videoHeight = 0;
-  GstPad* pad = nullptr;
-  g_signal_emit_by_name(playbin_, "get-video-pad", 0, &pad);
-  if (pad) {
-    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
-      const GstStructure* s = gst_caps_get_structure(caps, 0);
-      int w = 0, h = 0;
-      if (gst_structure_get_int(s, "width", &w) && gst_structure_get_int(s, "height", &h)) {
-        videoWidth = w;
-        videoHeight = h;
-      }
-      gst_caps_unref(caps);
-    }
+  auto sizeFrom = [&](GstPad* pad) {
+    if (!pad) return false;
+    GstCaps* caps = gst_pad_get_current_caps(pad);
     gst_object_unref(pad);
+    if (!caps) return false;
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    int w = 0, h = 0;
+    const bool ok = gst_structure_get_int(s, "width", &w) && gst_structure_get_int(s, "height", &h);
+    if (ok) {
+      videoWidth = w;
+      videoHeight = h;
+    }
+    gst_caps_unref(caps);
+    return ok;
+  };
+  gint videos = 0;
+  g_object_get(playbin_, "n-video", &videos, nullptr);
+  // The decoder's size, as the stream gives it; the renderer's input when the
+  // stream's pad has not settled its caps.
+  for (gint i = 0; i < videos && !videoWidth; ++i) {
+    GstPad* pad = nullptr;
+    g_signal_emit_by_name(playbin_, "get-video-pad", i, &pad);
+    sizeFrom(pad);
   }
+  if (!videoWidth && videos > 0 && videoSink_) sizeFrom(gst_element_get_static_pad(videoSink_, "sink"));
+  videoStreams_ = videos;
+  // Some containers (ASF) finish prerolling before the picture's format is
+  // settled: the size then follows when the stream's caps arrive.
+  if (!videoWidth && videos > 0 && !sizePad_) {
+    g_signal_emit_by_name(playbin_, "get-video-pad", 0, &sizePad_);
+    if (sizePad_)
+      sizeHandler_ = g_signal_connect(sizePad_, "notify::caps", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer self) {
+        auto* engine = static_cast<PlaybackEngine*>(self);
+        QMetaObject::invokeMethod(engine, &PlaybackEngine::videoCapsArrived, Qt::QueuedConnection);
+      }), this);
+  }
+  diagnostic(QStringLiteral("[build] %1 video streams, picture %2x%3").arg(videos).arg(videoWidth).arg(videoHeight));
+}
+
+void PlaybackEngine::videoCapsArrived() {
+  if (!playbin_ || hasVideo()) return;
+  readStreamInfo();
+  if (hasVideo()) emit videoSizeChanged(videoSize());
+}
+
+void PlaybackEngine::forgetSizePad() {
+  if (sizePad_) {
+    g_signal_handler_disconnect(sizePad_, sizeHandler_);
+    gst_object_unref(sizePad_);
+  }
+  sizePad_ = nullptr;
+  sizeHandler_ = 0;
 }
 
 QString PlaybackEngine::pipelineDescription() const { return dump_; }
@@ -481,6 +520,7 @@ void PlaybackEngine::Close() {
 }
 
 void PlaybackEngine::teardown() {
+  forgetSizePad();
   delete busNotifier_;
   busNotifier_ = nullptr;
   if (playbin_) gst_element_set_state(playbin_, GST_STATE_NULL);
@@ -498,6 +538,7 @@ void PlaybackEngine::teardown() {
   playbin_ = nullptr;
   graphState = NoGraph;
   videoWidth = videoHeight = 0;
+  videoStreams_ = 0;
   duration = 0;
 }
 

@@ -26,6 +26,7 @@
 typedef struct _GstElement GstElement;
 typedef struct _GstBus GstBus;
 typedef struct _GstMessage GstMessage;
+typedef struct _GstPad GstPad;
 
 QT_BEGIN_NAMESPACE
 class QSocketNotifier;
@@ -107,6 +108,8 @@ class PlaybackEngine : public QObject {
   std::int64_t StopPosition() const { return duration; }
 
   bool hasVideo() const { return videoWidth > 0 && videoHeight > 0; }
+  // The movie has a picture, even when its size is not known yet.
+  bool hasVideoStream() const { return videoStreams_ > 0; }
   QSize videoSize() const { return QSize(int(videoWidth), int(videoHeight)); }
   GstElement* pipeline() const { return playbin_; }
   // The last build's dump of the pipeline (element names and links).
@@ -133,6 +136,8 @@ class PlaybackEngine : public QObject {
 
  signals:
   void durationKnown(qint64 seconds);
+  // The picture's size became known after the build.
+  void videoSizeChanged(QSize size);
   void volumeSet(int attenuation);
   void built();
   void endOfMovie();                 // the movie played to its end
@@ -149,6 +154,8 @@ class PlaybackEngine : public QObject {
   GstElement* makeVideoSink(bool overlay);
   bool probeOverlaySink(GstElement* sink);
   void readStreamInfo();
+  void videoCapsArrived();
+  void forgetSizePad();
   void applyAttenuation(int att);
   void seekTo100ns(std::int64_t target);
   void watchBus();
@@ -167,6 +174,9 @@ class PlaybackEngine : public QObject {
   GstElement* balance_ = nullptr;  // the sink's colour balance, when it has one
   double rate_ = 1.0;
   QString dump_;
+  int videoStreams_ = 0;
+  GstPad* sizePad_ = nullptr;
+  unsigned long sizeHandler_ = 0;
 };
 
 }  // namespace lumi::player
