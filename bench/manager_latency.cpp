@@ -2,7 +2,8 @@
 // model A packet written to the receiver's pseudo terminal to WM_REMOTE_KEY
 // handled by a suite window in another process, through the real manager's
 // reader, dispatcher and message delivery. Prints the median and the 99th
-// percentile; asserts nothing.
+// percentile. First it measures the manager's CPU time while nothing arrives
+// on the line, next to an idle suite window's in the same run. Asserts nothing.
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -48,6 +49,17 @@ bool keyLoggedAfter(const QString& log, qint64 offset) {
   if (!f.open(QIODevice::ReadOnly) || f.size() <= offset) return false;
   f.seek(offset);
   return f.readAll().contains("post 0x465 ");
+}
+
+// User and system time of a process so far, in seconds.
+double cpuSeconds(qint64 pid) {
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return 0;
+  const QByteArray line = stat.readAll();
+  // Fields after the command name, which may hold spaces, in brackets.
+  const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+  if (fields.size() < 13) return 0;
+  return (fields[11].toDouble() + fields[12].toDouble()) / double(::sysconf(_SC_CLK_TCK));
 }
 
 bool writeAll(int fd, const QByteArray& bytes) {
@@ -105,6 +117,22 @@ int main(int argc, char** argv) {
   }
   suite::BringToForeground(targetWindow, *desktop);
   while (desktop->foregroundWindow() != targetWindow && wait.elapsed() < 40000) QThread::msleep(20);
+
+  // Idle: the receiver is open and quiet. The suite window is the peer: an
+  // idle Qt program on the same server.
+  const int idleSeconds = argc > 2 ? std::atoi(argv[2]) : 10;
+  QThread::sleep(1);
+  const double managerBefore = cpuSeconds(managerProcess.processId());
+  const double peerBefore = cpuSeconds(target.processId());
+  QElapsedTimer idle;
+  idle.start();
+  QThread::sleep(idleSeconds);
+  const double wall = idle.nsecsElapsed() / 1e9;
+  const double managerIdle = 100 * (cpuSeconds(managerProcess.processId()) - managerBefore) / wall;
+  const double peerIdle = 100 * (cpuSeconds(target.processId()) - peerBefore) / wall;
+  std::printf("idle CPU over %.1f s with the receiver open and quiet: manager %.3f %% of a core, idle suite window"
+              " %.3f %% (ratio %.2f; clock tick %ld Hz)\n",
+              wall, managerIdle, peerIdle, peerIdle > 0 ? managerIdle / peerIdle : 0.0, ::sysconf(_SC_CLK_TCK));
 
   const QByteArray packet = virtualremote::pressFor(manager::RemoteModel::A, "Down")->bytes;
   auto logSize = [&] { return QFileInfo(log).size(); };

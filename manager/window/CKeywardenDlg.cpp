@@ -35,13 +35,6 @@
 namespace lumi::manager {
 
 namespace {
-// How long a finished update may keep the updater running, and the pause
-// before each replacement that lets an ending program release its file.
-constexpr int kUpdaterExitWaitMs = 30000;
-constexpr int kPendingUpdatePauseMs = 2000;
-}  // namespace
-
-namespace {
 constexpr int kCornerRadius = 5;
 constexpr int kConfirmHideMs = 3000;
 }  // namespace
@@ -122,6 +115,12 @@ CKeywardenDlg::CKeywardenDlg(const text::StringTable& strings, const KeywardenSe
   resize(640, 420);
 
   popup_ = new StatusPopup(strings_, this);
+  launcher_ = std::make_unique<ProgramLauncher>(options_.programFolder, strings_.text(202));
+  pendingUpdates_ = std::make_unique<PendingUpdateRun>([] {
+    const desktop::WindowId updater = suite::FindPeerWindow(suite::kUpdaterTitle);
+    return updater ? desktop::Desktop::instance().windowProcess(updater) : 0;
+  });
+  connect(launcher_.get(), &ProgramLauncher::updaterEndedSilently, this, [this] { updaterClosed(); });
   procedure_ = std::make_unique<ConnectionProcedure>(*this, strings_);
   ports_ = std::make_unique<X11DispatchPorts>();
   dispatcher_ = std::make_unique<KeyDispatcher>(desktop::Desktop::instance(), ports_->input, ports_->screen, *this, strings_);
@@ -185,22 +184,16 @@ CKeywardenDlg::~CKeywardenDlg() {
   dispatchWidgets_.reset();
 }
 
-void CKeywardenDlg::applyPendingUpdates() {
-  PendingUpdateSteps steps;
-  steps.waitForUpdaterGone = [] {
-    if (const desktop::WindowId updater = suite::FindPeerWindow(suite::kUpdaterTitle))
-      suite::WaitUntilGone(updater, kUpdaterExitWaitMs);
-  };
-  steps.pause = [] { QThread::msleep(kPendingUpdatePauseMs); };
-  ApplyPendingUpdates(options_.programFolder, steps);
-}
+void CKeywardenDlg::applyPendingUpdates() { pendingUpdates_->start(options_.programFolder); }
 
 void CKeywardenDlg::start() {
   addTray();
-  applyPendingUpdates();
   // Without a tray the manager still owns the receiver: a desktop without a
-  // notification area is no reason to leave the remote dead.
-  connectReceiver();
+  // notification area is no reason to leave the remote dead. The copies go
+  // in place first, on the event loop, so the window answers meanwhile.
+  pendingUpdates_->start(options_.programFolder, [this] {
+    if (!exiting_) connectReceiver();
+  });
 }
 
 void CKeywardenDlg::connectReceiver() {
@@ -239,7 +232,8 @@ std::optional<std::int64_t> CKeywardenDlg::message(const desktop::WindowMessage&
       procedure_->readerOpenFailed();
       return 0;
     case suite::WM_UPDATER_CLOSED:
-      if (procedure_->busy() && settings_.launchAfterConnect == 1) launchShell();
+      launcher_->updaterSaidClosed();
+      updaterClosed();
       return 0;
     case suite::WM_UPDATE_FILES_PENDING:
       desktop::Desktop::instance().post(windowId(), suite::WM_APPLY_PENDING_UPDATES, 0, 0);
@@ -268,16 +262,10 @@ void CKeywardenDlg::exitManager() {
   popup_->hide();
   stopReader();
   hide();
-  if (const desktop::WindowId shell = suite::FindPeerWindow(suite::kShellTitle)) suite::CloseSuiteProgram(shell);
-  if (tray_) tray_->hide();
-  QApplication::quit();
-}
-
-bool CKeywardenDlg::startProgram(const QString& file, const QStringList& arguments) {
-  const QString path = options_.programFolder + file;
-  // A suite installed without this program: the button does nothing.
-  if (!QFileInfo(path).isExecutable()) return false;
-  return QProcess::startDetached(path, arguments, options_.programFolder);
+  launcher_->closeShell([this] {
+    if (tray_) tray_->hide();
+    QApplication::quit();
+  });
 }
 
 void CKeywardenDlg::hideForLaunch() {
@@ -289,26 +277,29 @@ void CKeywardenDlg::launchShell() {
   popup_->hide();
   if (!procedure_->ready()) return;
   hideForLaunch();
-  startProgram(strings_.text(202), {});
+  launcher_->startShell();
 }
 
 void CKeywardenDlg::restartShell() {
-  const desktop::WindowId shell = suite::FindPeerWindow(suite::kShellTitle);
-  if (shell) suite::CloseSuiteProgram(shell);
-  // The launcher waits for a connected receiver; a shell the user had
-  // running without one must not vanish for a change of colours.
-  if (shell && !procedure_->ready()) {
-    startProgram(strings_.text(202), {});
-    return;
-  }
-  launchShell();
+  const bool wasRunning = suite::FindPeerWindow(suite::kShellTitle) != 0;
+  launcher_->closeShell([this, wasRunning] {
+    // The launcher waits for a connected receiver; a shell the user had
+    // running without one must not vanish for a change of colours.
+    if (wasRunning && !procedure_->ready()) launcher_->startShell();
+    else launchShell();
+  });
 }
 
 void CKeywardenDlg::launchUpdater(bool visible) {
   setStatusLine({});
   popup_->hide();
   hideForLaunch();
-  startProgram(QStringLiteral("Freshwell.exe"), visible ? QStringList{QStringLiteral("show")} : QStringList{});
+  // Without an updater to run, nobody will say WM_UPDATER_CLOSED.
+  if (!launcher_->startUpdater(visible)) updaterClosed();
+}
+
+void CKeywardenDlg::updaterClosed() {
+  if (procedure_->busy() && settings_.launchAfterConnect == 1) launchShell();
 }
 
 void CKeywardenDlg::setStatusLine(const QString& text) { page_->statusLine->setText(text); }

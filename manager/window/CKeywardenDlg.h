@@ -10,6 +10,7 @@
 #include "common/skin/XPButton.h"
 #include "common/suite/SuiteWindow.h"
 #include "manager/core/ConnectionProcedure.h"
+#include "manager/core/PendingUpdates.h"
 #include "manager/core/ReceiverReturnWatch.h"
 #include "manager/core/SerialThread.h"
 #include "manager/core/TimerBank.h"
@@ -19,6 +20,7 @@
 #include "manager/window/CPageMain.h"
 #include "manager/window/CPageSkin.h"
 #include "manager/window/KeywardenSettings.h"
+#include "manager/window/ProgramLauncher.h"
 
 class QLabel;
 class QProgressBar;
@@ -67,6 +69,7 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   // The skin page's Apply: the shell reads the skin only when it starts.
   void restartShell();
   void launchUpdater(bool visible);
+  ProgramLauncher& launcher() { return *launcher_; }
 
   desktop::WindowId windowId() const { return suiteWindow_ ? suiteWindow_->id() : 0; }
   CPageMain* page() const { return page_; }
@@ -121,7 +124,9 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   void checkBox(QCheckBox* box, quint32 KeywardenSettings::* field, const char* name);
   void toggleStartup(bool on);
   void hideForLaunch();
-  bool startProgram(const QString& file, const QStringList& arguments);
+  // The updater has closed: it said so, it ended without saying so, or it
+  // is not there to start.
+  void updaterClosed();
 
   const text::StringTable& strings_;
   KeywardenSettings settings_;
@@ -135,6 +140,8 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   TimerBank timers_;
   CSerialThread reader_;
   ReceiverReturnWatch receiverReturn_;
+  std::unique_ptr<ProgramLauncher> launcher_;
+  std::unique_ptr<PendingUpdateRun> pendingUpdates_;
   bool readerRunning_ = false;
   std::unique_ptr<ConnectionProcedure> procedure_;
   std::unique_ptr<X11DispatchPorts> ports_;

@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "manager/core/PendingUpdates.h"
+#include "tests/manager/ManagerTestSupport.h"
 #include "tests/support/QtPrinters.h"
 
 using lumi::manager::ApplyPendingUpdates;
@@ -46,6 +48,31 @@ TEST(PendingUpdates, ReplacementCopiesTakeTheirTargetsPlace) {
   EXPECT_EQ(waits, 1) << "the updater is waited for before its files are touched";
   EXPECT_EQ(pauses, 2);
   EXPECT_TRUE(ApplyPendingUpdates(dir.path()).isEmpty()) << "nothing is left to do the second time";
+}
+
+TEST(PendingUpdates, TheRunOnTheEventLoopWaitsForTheUpdaterToEndFirst) {
+  QTemporaryDir dir;
+  const QDir folder(dir.path());
+  write(folder.filePath("Freshwell.exe"), "old updater");
+  write(folder.filePath("Freshwell.exe.Update"), "new updater");
+  write(folder.filePath("Resources.dll.Update"), "new resources");
+  QProcess updater;  // stands for the running updater
+  updater.start("sleep", {"30"});
+  ASSERT_TRUE(updater.waitForStarted());
+
+  lumi::manager::PendingUpdateRun run([&] { return updater.processId(); }, 10);
+  bool done = false;
+  run.start(dir.path() + "/", [&] { done = true; });
+  EXPECT_TRUE(run.running()) << "it came back at once";
+  EXPECT_TRUE(run.waitingForUpdater());
+  EXPECT_EQ(read(folder.filePath("Freshwell.exe")), "old updater") << "not while the updater runs";
+  EXPECT_FALSE(done);
+
+  updater.kill();
+  ASSERT_TRUE(lumi::test::waitUntil([&] { return done; }));
+  EXPECT_EQ(run.replaced(), QStringList({"Freshwell.exe", "Resources.dll"}));
+  EXPECT_EQ(read(folder.filePath("Freshwell.exe")), "new updater");
+  EXPECT_EQ(read(folder.filePath("Resources.dll")), "new resources");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 
@@ -224,6 +225,89 @@ TEST_F(ManagerWindow, ThePortDialogMapsAnyDeviceToTheChosenComName) {
   EXPECT_EQ(portDevice(2), "/dev/ttyS1");
 }
 
+// A program file of the suite played by a shell script.
+void script(const QString& path, const QByteArray& body) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("#!/bin/sh\n" + body);
+  f.close();
+  f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+}
+
+TEST_F(ManagerWindow, AfterConnectTheShellStartsWhenTheUpdaterIsMissingOrEndsWithoutSayingSo) {
+  test::PtyLine receiver;
+  ASSERT_TRUE(mapPort(1, receiver.path()));
+  struct Case {
+    const char* what;
+    const char* updater;  // the script's body; none: no updater installed
+    quint32 launchAfterConnect;
+    bool shellStarts;
+  };
+  for (const Case& c : {Case{"no updater", nullptr, 1, true},
+                        Case{"an updater that ends without a word", "touch updater-ran\n", 1, true},
+                        Case{"an updater that is killed", "touch updater-ran\nkill -9 $$\n", 1, true},
+                        Case{"the setting off", "touch updater-ran\n", 0, false}}) {
+    SCOPED_TRACE(c.what);
+    KeywardenSettings::WriteValue("LaunchAfterConnect", c.launchAfterConnect);
+    const QString folder = env_.file(QString::fromLatin1(c.what).replace(' ', '-'));
+    QDir().mkpath(folder);
+    script(folder + "/Lumicaster.exe", "touch shell-started\n");
+    if (c.updater) script(folder + "/Freshwell.exe", c.updater);
+    KeywardenSettings::LoadOrCreate(strings_.text(230), settings_);
+    CKeywardenDlg::Options options;
+    options.programFolder = folder + "/";
+    options.trayAvailable = false;
+    CKeywardenDlg w(strings_, settings_, options);
+    w.start();
+    if (c.updater) {
+      ASSERT_TRUE(eventually([&] { return QFile::exists(folder + "/updater-ran"); }));
+      // Its end is noticed and decided on in one step.
+      ASSERT_TRUE(eventually([&] { return !w.launcher().updaterWatched(); }));
+    }
+    if (c.shellStarts) EXPECT_TRUE(eventually([&] { return QFile::exists(folder + "/shell-started"); }));
+    else EXPECT_FALSE(QFile::exists(folder + "/shell-started"));
+  }
+}
+
+TEST_F(ManagerWindow, AnUpdaterThatSaysItClosedIsNotCountedTwice) {
+  test::PtyLine receiver;
+  ASSERT_TRUE(mapPort(1, receiver.path()));
+  KeywardenSettings::WriteValue("LaunchAfterConnect", 1);
+  const QString folder = env_.path();
+  script(folder + "/Lumicaster.exe", "echo x >> shell-starts\n");
+  // Waits until the test lets it go, as an updater that is checking would.
+  script(folder + "/Freshwell.exe", "touch updater-ran\nwhile [ ! -e updater-go ]; do sleep 0.05; done\n");
+  auto w = window();
+  w->start();
+  ASSERT_TRUE(eventually([&] { return QFile::exists(folder + "/updater-ran"); }));
+  desktop::Desktop::instance().send(w->windowId(), suite::WM_UPDATER_CLOSED, 0, 0);
+  EXPECT_TRUE(eventually([&] { return QFile::exists(folder + "/shell-starts"); }));
+  QFile(folder + "/updater-go").open(QIODevice::WriteOnly);
+  ASSERT_TRUE(eventually([&] { return !w->launcher().updaterWatched(); }));
+  QFile starts(folder + "/shell-starts");
+  ASSERT_TRUE(eventually([&] { return QFileInfo(starts).size() > 0; }));
+  ASSERT_TRUE(starts.open(QIODevice::ReadOnly));
+  EXPECT_EQ(starts.readAll(), "x\n") << "the updater's end after its word starts nothing more";
+}
+
+TEST_F(ManagerWindow, TheShellIsClosedWhileRemoteKeysKeepFlowing) {
+  // A shell that ignores WM_CLOSE: only the signal ends it.
+  QProcess shell;
+  shell.start(test::binary("suite-test-window"), {"--window-title", "LUMICASTER", "--ignore-close"});
+  ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow("LUMICASTER") != 0; }, 10000));
+  auto w = window();
+  bool closed = false;
+  w->launcher().closeShell([&] { closed = true; });
+  EXPECT_TRUE(w->launcher().closingShell());
+  // The call came back before the shell was gone; the window goes on
+  // answering meanwhile.
+  EXPECT_FALSE(closed);
+  EXPECT_EQ(desktop::Desktop::instance().send(w->windowId(), suite::WM_SUITE_PING, 0, 0), 1);
+  EXPECT_TRUE(eventually([&] { return closed; }, 15000));
+  EXPECT_TRUE(eventually([&] { return shell.state() == QProcess::NotRunning || shell.waitForFinished(20); }))
+      << "ended all the same";
+}
+
 TEST_F(ManagerWindow, TheTrayMenuOpensAndExits) {
   auto w = window(true);
   w->start();
@@ -277,7 +361,9 @@ TEST_F(ManagerWindow, ApplyClosesTheRunningShellAndStartsItAgain) {
   w->skinPage()->change->click();
   w->skinPage()->bold->setChecked(true);
   w->skinPage()->applyButton->click();
-  EXPECT_TRUE(shell.waitForFinished(15000)) << "the running shell is closed";
+  // Closed on the event loop, which the test keeps running.
+  EXPECT_TRUE(eventually([&] { return shell.state() == QProcess::NotRunning || shell.waitForFinished(20); }, 15000))
+      << "the running shell is closed";
   EXPECT_TRUE(eventually([&] { return QFile::exists(marker); })) << "and started again without a receiver";
   skin::SkinSettings written;
   written.Load();
