@@ -76,7 +76,6 @@ int RunManager(int argc, char** argv) {
 
   CKeywardenDlg::Options options;
   options.programFolder = folder;
-  options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
   int code = 0;
   {
     CKeywardenDlg window(strings, settings, options);

@@ -150,7 +150,7 @@ CKeywardenDlg::CKeywardenDlg(const text::StringTable& strings, const KeywardenSe
   });
   connect(taskSwitch, &QAbstractButton::clicked, this, [this] { dispatcher_->taskSwitch(); });
   connect(connectButton_, &QAbstractButton::clicked, this, [this] { connectReceiver(); });
-  connect(hideButton, &QAbstractButton::clicked, this, [this] { hide(); });
+  connect(hideButton, &QAbstractButton::clicked, this, [this] { hideToTray(); });
   connect(exit, &QAbstractButton::clicked, this, [this] { exitManager(); });
   connect(page_->changePort, &QAbstractButton::clicked, this, [this] { changePort(); });
   connect(page_->changeModel, &QAbstractButton::clicked, this, [this] { changeModel(); });
@@ -269,7 +269,13 @@ void CKeywardenDlg::exitManager() {
 }
 
 void CKeywardenDlg::hideForLaunch() {
-  if (!isMinimized() && settings_.toTrayOnLaunch == 1) hide();
+  if (!isMinimized() && settings_.toTrayOnLaunch == 1) hideToTray();
+}
+
+void CKeywardenDlg::hideToTray() {
+  const bool tray = options_.trayAvailable ? options_.trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+  if (tray) hide();
+  else showMinimized();
 }
 
 void CKeywardenDlg::launchShell() {
@@ -416,7 +422,8 @@ void CKeywardenDlg::toggleStartup(bool on) {
 }
 
 void CKeywardenDlg::addTray() {
-  if (!options_.trayAvailable) return;
+  // Added whether or not a notification area is there now: the icon docks
+  // by itself when a panel starts later.
   // Until the manager has a picture of its own, the style's computer icon.
   const QIcon icon = windowIcon().isNull() || windowIcon().availableSizes().isEmpty()
                          ? style()->standardIcon(QStyle::SP_ComputerIcon)
@@ -444,7 +451,7 @@ void CKeywardenDlg::closeEvent(QCloseEvent* event) {
   // The window's own close command hides it; the manager lives on in the tray.
   if (!exiting_) {
     event->ignore();
-    hide();
+    hideToTray();
     return;
   }
   QWidget::closeEvent(event);

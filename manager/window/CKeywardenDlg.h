@@ -54,8 +54,10 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
  public:
   struct Options {
     QString programFolder;  // ends in "/"
-    // QSystemTrayIcon::isSystemTrayAvailable() unless a test says otherwise.
-    bool trayAvailable = true;
+    // Whether a notification area is there right now (a panel may start
+    // after the manager, or go away): QSystemTrayIcon::isSystemTrayAvailable
+    // unless a test says otherwise.
+    std::function<bool()> trayAvailable;
   };
   CKeywardenDlg(const text::StringTable& strings, const KeywardenSettings& settings, Options options);
   ~CKeywardenDlg() override;
@@ -69,6 +71,10 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   // The skin page's Apply: the shell reads the skin only when it starts.
   void restartShell();
   void launchUpdater(bool visible);
+  // Button 2, the window's close command and the launches with
+  // "ToTrayOnLaunch": into the tray, or minimised where there is no tray to
+  // come back from.
+  void hideToTray();
   ProgramLauncher& launcher() { return *launcher_; }
 
   desktop::WindowId windowId() const { return suiteWindow_ ? suiteWindow_->id() : 0; }

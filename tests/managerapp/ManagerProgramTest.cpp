@@ -191,6 +191,9 @@ TEST_F(ManagerProgram, ASecondStartEndsAtOnce) {
 }
 
 TEST_F(ManagerProgram, ASecondStartBringsAHiddenManagerBackAsAWorkingWindow) {
+  // A panel with a notification area, for the manager to hide into.
+  QProcess* panel = start(test::binary("tray-host"));
+  ASSERT_TRUE(eventually([&] { return panel->waitForReadyRead(20) || panel->canReadLine(); }));
   startManager();
   const WindowId manager = waitFor(kManager);
   ASSERT_NE(manager, 0u);

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
+#include <functional>
 
 #include "common/skin/SkinSettings.h"
 #include "common/suite/PeerWindows.h"
@@ -68,7 +69,7 @@ class ManagerWindow : public ::testing::Test {
     KeywardenSettings::LoadOrCreate(strings_.text(230), settings_);
     CKeywardenDlg::Options options;
     options.programFolder = env_.path() + "/";
-    options.trayAvailable = tray;
+    options.trayAvailable = [tray] { return tray; };
     return std::make_unique<CKeywardenDlg>(strings_, settings_, options);
   }
 
@@ -169,7 +170,6 @@ TEST_F(ManagerWindow, ConnectRunsWithoutATray) {
   auto w = window(false);
   w->show();
   w->start();
-  EXPECT_EQ(w->trayIcon(), nullptr);
   // The reader tried the port: the missing device is reported in the status line.
   EXPECT_TRUE(eventually([&] { return !w->page()->statusLine->text().isEmpty(); }))
       << w->page()->statusLine->text().toStdString();
@@ -256,7 +256,7 @@ TEST_F(ManagerWindow, AfterConnectTheShellStartsWhenTheUpdaterIsMissingOrEndsWit
     KeywardenSettings::LoadOrCreate(strings_.text(230), settings_);
     CKeywardenDlg::Options options;
     options.programFolder = folder + "/";
-    options.trayAvailable = false;
+    options.trayAvailable = [] { return false; };
     CKeywardenDlg w(strings_, settings_, options);
     w.start();
     if (c.updater) {
@@ -375,10 +375,41 @@ TEST_F(ManagerWindow, ApplyClosesTheRunningShellAndStartsItAgain) {
 }
 
 TEST_F(ManagerWindow, TheCloseCommandOnlyHides) {
-  auto w = window();
+  auto w = window(true);
   w->show();
   w->close();
   EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(ManagerWindow, WithoutATrayHidingMinimisesAndTheIconDocksWhenAPanelStartsLater) {
+  KeywardenSettings::LoadOrCreate(strings_.text(230), settings_);
+  CKeywardenDlg::Options options;
+  options.programFolder = env_.path() + "/";
+  CKeywardenDlg w(strings_, settings_, options);  // the desktop's own answer about the tray
+  w.show();
+  w.start();
+  ASSERT_NE(w.trayIcon(), nullptr) << "the icon waits for a panel";
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+  for (auto hideWith : {std::function<void()>([&] { w.close(); }), std::function<void()>([&] { w.hideToTray(); })}) {
+    hideWith();
+    EXPECT_TRUE(w.isVisible()) << "never hidden into a tray that is not there";
+    EXPECT_TRUE(w.isMinimized());
+    w.showNormal();
+  }
+
+  QProcess panel;
+  panel.start(test::binary("tray-host"));
+  ASSERT_TRUE(eventually([&] { return panel.waitForReadyRead(20) || panel.canReadLine(); }));
+  QByteArray said;
+  EXPECT_TRUE(eventually([&] {
+    said += panel.readAll();
+    return said.contains("docked");
+  }, 10000)) << "the icon came to the panel that started after the manager";
+  EXPECT_TRUE(QSystemTrayIcon::isSystemTrayAvailable());
+  w.close();
+  EXPECT_FALSE(w.isVisible()) << "now it hides into the tray";
+  panel.kill();
+  panel.waitForFinished(5000);
 }
 
 }  // namespace
