@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -156,6 +157,35 @@ TEST_F(FreshwellProgram, OneOkInstallsTheReleaseAndASecondCheckEndsAtOnce) {
   ASSERT_TRUE(listed);
   for (const version::VersionEntry& entry : *listed)
     if (kReleased.contains(entry.name)) EXPECT_EQ(entry.version, "1,0,0,2") << entry.name.toStdString();
+}
+
+TEST_F(FreshwellProgram, KilledDuringTheDownloadLeavesTheOldReleaseAndTheNextRunCompletes) {
+  startServer({"--chunk-size", "1024"});
+  // Ten kills spread over the download, each a fresh start of the updater
+  // on what the previous one left.
+  for (int i = 1; i <= 10; ++i) {
+    SCOPED_TRACE(i);
+    QProcess* updater = startUpdater();
+    pressOk();
+    QThread::msleep(unsigned(40 * i));
+    updater->kill();
+    updater->waitForFinished(10000);
+    for (const QString& name : kInstalled) {
+      const QByteArray now = sha(programs_ + "/" + name);
+      EXPECT_TRUE(now == oldSha_[name] || now == newSha_[name]) << name.toStdString();
+    }
+    // The updater is no longer at hand to count the run as done: the
+    // version is recorded only with a complete download.
+    if (recordedVersion() == "1,0,0,2") break;
+  }
+  registry::Key::create(registry::Root::CurrentUser, "Software\\Quelmar\\Lumicaster\\Client").writeString("Version", "");
+  QProcess* last = startUpdater();
+  pressOk();
+  ASSERT_TRUE(last->waitForFinished(60000));
+  manager::ApplyPendingUpdates(programs_);
+  for (const QString& name : kReleased) EXPECT_EQ(sha(programs_ + "/" + name), newSha_[name]) << name.toStdString();
+  for (const QString& name : QDir(programs_).entryList(QDir::Files | QDir::Hidden))
+    EXPECT_FALSE(name.startsWith(".lumi-part-")) << name.toStdString();
 }
 
 TEST_F(FreshwellProgram, NoOnTheQuestionChangesNothing) {
