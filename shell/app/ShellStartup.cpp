@@ -111,6 +111,8 @@ int RunShell(int argc, char** argv) {
 
   ShellContext context;
   context.managerTitle = text::str(3230);
+  // Known before the first window is made: television mode shapes them.
+  context.displayMode = display.ReadDisplayMode();
   if (!dynamic_cast<display::RecordingDisplaySettings*>(system.display.get())) {
     context.televisionMonitor = [&] {
       const QList<display::Monitor> monitors = system.display->monitors();

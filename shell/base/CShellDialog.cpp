@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include "common/suite/PeerWindows.h"
 #include "common/suite/SuiteMessages.h"
@@ -21,7 +22,10 @@ constexpr int kPointerHideMs = 6000;
 }
 
 CShellDialog::CShellDialog(CShellDialog* parent, ShellContext& context)
-    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), context_(context), parent_(parent) {
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint |
+                          (context.television() ? Qt::WindowStaysOnTopHint : Qt::WindowFlags())),
+      context_(context),
+      parent_(parent) {
   setFixedSize(kShellWindowSize);
   setAttribute(Qt::WA_DeleteOnClose, false);
   pointerTimer_.setInterval(kPointerHideMs);
@@ -74,6 +78,7 @@ void CShellDialog::showEvent(QShowEvent* e) {
     move(context_.mainPosition);
     raise();
   }
+  applyTelevisionLook();
   if (!initialised_) {
     initialised_ = true;
     context_.SetCurrentWindow(this);
@@ -109,15 +114,42 @@ void CShellDialog::closeEvent(QCloseEvent* e) {
 void CShellDialog::Minimise() {
   displayModeChanging_ = true;
   if (context_.applyDisplayMode) context_.applyDisplayMode(false);
-  showMinimized();
+  if (context_.HasWindowManager()) {
+    showMinimized();
+  } else {
+    hiddenAsMinimised_ = true;
+    hide();
+  }
   displayModeChanging_ = false;
 }
 
 void CShellDialog::Restore() {
   displayModeChanging_ = true;
   if (context_.applyDisplayMode) context_.applyDisplayMode(true);
-  showNormal();
+  if (hiddenAsMinimised_) {
+    hiddenAsMinimised_ = false;
+    show();
+    raise();
+    activateWindow();
+  } else {
+    showNormal();
+  }
+  applyTelevisionLook();
   displayModeChanging_ = false;
+}
+
+void CShellDialog::applyTelevisionLook() {
+  // In television mode nothing of the desktop (a panel, a dock) may cover the
+  // picture: the windows are kept above (from their creation on, since
+  // changing the flag later would make a new native window), and a screen
+  // that fills its monitor exactly asks to be full screen, which puts it
+  // above the panels without changing its size. Elsewhere the monitor keeps
+  // its size and the window stays a plain 800 x 600 one.
+  QWindow* handle = windowHandle();
+  if (!handle || !context_.television()) return;
+  if (coversMain_ && !isMinimized() && !(windowState() & Qt::WindowFullScreen) &&
+      context_.MonitorAt(frameGeometry()) == QRect(pos(), size()))
+    setWindowState(windowState() | Qt::WindowFullScreen);
 }
 
 void CShellDialog::OnShellKey(int code) {
@@ -127,7 +159,7 @@ void CShellDialog::OnShellKey(int code) {
 
 void CShellDialog::PowerKey() {
   CShellDialog* current = context_.current ? context_.current.data() : this;
-  if (current->isMinimized()) {
+  if (current->IsMinimised()) {
     current->Restore();
     suite::BringToForeground(current->windowId(), *context_.desktop);
     return;

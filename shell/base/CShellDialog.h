@@ -39,9 +39,11 @@ class CShellDialog : public QDialog {
   // this window is destroyed.
   void DestroyWindow();
   // Minimise restores the display settings found at start; restore switches
-  // back to television mode.
+  // back to television mode. Without a window manager nothing could show the
+  // window minimised, so minimising hides it.
   void Minimise();
   void Restore();
+  bool IsMinimised() const { return isMinimized() || hiddenAsMinimised_; }
   // The power key: the current window is minimised (display given back,
   // pointer shown again) or, when it is minimised, restored and brought to
   // the front.
@@ -92,6 +94,7 @@ class CShellDialog : public QDialog {
   std::optional<std::int64_t> handleMessage(const desktop::WindowMessage& message);
   void pointerMoved(const QPoint& global);
   void showPointer();
+  void applyTelevisionLook();
 
   ShellContext& context_;
   QPointer<CShellDialog> parent_;
@@ -105,6 +108,7 @@ class CShellDialog : public QDialog {
   bool coversMain_ = true;
   bool dragAnywhere_ = false;
   bool keepsRemoteKeys_ = false;
+  bool hiddenAsMinimised_ = false;
   std::optional<QPoint> dragOffset_;
 };
 

@@ -4,10 +4,16 @@
 #include <QScreen>
 
 #include "common/suite/PeerWindows.h"
+#include "platform/desktop/X11Desktop.h"
 #include "shell/base/CShellDialog.h"
 #include "shell/base/WindowPlacement.h"
 
 namespace lumi::shell {
+
+bool ShellContext::HasWindowManager() const {
+  auto* x11 = dynamic_cast<desktop::X11Desktop*>(desktop);
+  return !x11 || x11->windowManagerRunning();
+}
 
 QRect ShellContext::MonitorAt(const QRect& rect) const {
   if (television() && televisionMonitor) {

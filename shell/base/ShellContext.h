@@ -37,6 +37,10 @@ struct ShellContext {
   // screens still have the old size. Empty where nothing really switches.
   std::function<QRect()> televisionMonitor;
 
+  // A window manager runs on the display (it can show a window minimised);
+  // backends without one (tests) count as having one.
+  bool HasWindowManager() const;
+
   bool windowed() const { return displayMode == 0; }
   bool television() const { return displayMode == 1; }
   // The monitor a window at `rect` shows on: in television mode the one that

@@ -80,6 +80,11 @@ bool ShellDisplay::SaveDisplaySettings() {
   return true;
 }
 
+qint32 ShellDisplay::ReadDisplayMode() {
+  readDisplayMode();
+  return displayMode_;
+}
+
 void ShellDisplay::keepRecord(const DisplayMode& switchedTo) {
   if (recordFile_.isEmpty() || !saved_) return;
   QSaveFile file(recordFile_);

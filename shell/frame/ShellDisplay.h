@@ -45,6 +45,8 @@ class ShellDisplay {
 
   // "Resolution" as last read: 1 television, 0 windowed, else neither.
   qint32 displayMode() const { return displayMode_; }
+  // Reads "Resolution" now (kept when absent) and answers it.
+  qint32 ReadDisplayMode();
   std::optional<display::DisplayMode> savedSettings() const { return saved_; }
   // The display shows the shell's 800 x 600 and has not been restored yet.
   bool switched() const { return switched_; }

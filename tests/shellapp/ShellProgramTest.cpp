@@ -107,6 +107,30 @@ TEST_F(ShellProgram, FrameKeysActInEveryScreen) {
   EXPECT_TRUE(eventually([&] { return volume() == 800u; })) << "volume up on the menu window";
 }
 
+TEST_F(ShellProgram, WithoutAWindowManagerMinimisingHidesTheShell) {
+  startShell();
+  const WindowId shell = waitForShell();
+  ASSERT_NE(shell, 0u);
+  auto viewable = [&] {
+    xcb_connection_t* c = desktop_->connection();
+    auto* attributes = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, xcb_window_t(shell)), nullptr);
+    const bool shown = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(attributes);
+    return shown;
+  };
+  ASSERT_TRUE(eventually(viewable));
+  // "최소화" in the exit dialog, then the power key to come back.
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyExit, 0);
+  ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow("MessageDlg", *desktop_) != 0; }));
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyRight, 0);
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyOk, 0);
+  EXPECT_TRUE(eventually([&] { return !viewable(); })) << "nothing else would show it minimised";
+  EXPECT_EQ(suite::FindPeerWindow("LUMICASTER", *desktop_), shell) << "still running and found";
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyPower, 0);
+  EXPECT_TRUE(eventually(viewable));
+  ASSERT_TRUE(eventually([&] { return highlighted(shell) == 4; })) << "the same screen as before";
+}
+
 TEST_F(ShellProgram, BackOnTheMainWindowOpensTheExitDialogAndExitEndsTheShell) {
   QProcess* process = startShell();
   const WindowId shell = waitForShell();

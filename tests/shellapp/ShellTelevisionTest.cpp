@@ -8,7 +8,9 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QRect>
+#include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 
@@ -103,6 +105,76 @@ class ShellTelevision : public ::testing::Test {
     std::free(atom);
   }
 
+  xcb_atom_t atom(const char* name) {
+    xcb_connection_t* c = desktop_->connection();
+    auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = reply ? reply->atom : XCB_ATOM_NONE;
+    std::free(reply);
+    return a;
+  }
+  std::vector<xcb_atom_t> windowStates(WindowId window) {
+    xcb_connection_t* c = desktop_->connection();
+    auto* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, xcb_window_t(window), atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 32), nullptr);
+    std::vector<xcb_atom_t> states;
+    if (reply) {
+      auto* values = static_cast<xcb_atom_t*>(xcb_get_property_value(reply));
+      states.assign(values, values + xcb_get_property_value_length(reply) / 4);
+    }
+    std::free(reply);
+    return states;
+  }
+  bool hasState(WindowId window, const char* state) {
+    const std::vector<xcb_atom_t> states = windowStates(window);
+    return std::find(states.begin(), states.end(), atom(state)) != states.end();
+  }
+  // A panel along the top edge, as a desktop's would be: a dock that keeps
+  // its strip free of other windows.
+  xcb_window_t startPanel() {
+    xcb_connection_t* c = desktop_->connection();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_window_t panel = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, panel, screen->root, 0, 0, uint16_t(kDesktop.width), 40, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    const xcb_atom_t dock = atom("_NET_WM_WINDOW_TYPE_DOCK");
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, panel, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &dock);
+    const uint32_t strut[12] = {0, 0, 40, 0, 0, 0, 0, 0, 0, uint32_t(kDesktop.width - 1), 0, 0};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, panel, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, 32, 12,
+                        strut);
+    xcb_map_window(c, panel);
+    xcb_flush(c);
+    return panel;
+  }
+  // The root's child that holds `window` (its window manager frame).
+  xcb_window_t topLevelOf(xcb_window_t window) {
+    xcb_connection_t* c = desktop_->connection();
+    for (;;) {
+      auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr);
+      if (!tree) return XCB_NONE;
+      const xcb_window_t parent = tree->parent, root = tree->root;
+      std::free(tree);
+      if (parent == root || parent == XCB_NONE) return window;
+      window = parent;
+    }
+  }
+  // Whether `upper` is stacked above `lower` among the root's children.
+  bool stackedAbove(xcb_window_t upper, xcb_window_t lower) {
+    xcb_connection_t* c = desktop_->connection();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const xcb_window_t a = topLevelOf(upper), b = topLevelOf(lower);
+    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    if (!tree) return false;
+    const xcb_window_t* children = xcb_query_tree_children(tree);  // bottom first
+    const int count = xcb_query_tree_children_length(tree);
+    int ia = -1, ib = -1;
+    for (int i = 0; i < count; ++i) {
+      if (children[i] == a) ia = i;
+      if (children[i] == b) ib = i;
+    }
+    std::free(tree);
+    return ia >= 0 && ib >= 0 && ia > ib;
+  }
+
   test::PrivateEnvironment env_;
   test::XServer server_{test::XServer::WindowManager::Openbox, kDesktop.width, kDesktop.height};
   std::unique_ptr<desktop::X11Desktop> desktop_;
@@ -115,6 +187,31 @@ TEST_F(ShellTelevision, MenuLiesCentredOnTheSwitchedScreen) {
   ASSERT_NE(shell, 0u);
   ASSERT_TRUE(outputBecomes(kTelevision));
   EXPECT_TRUE(eventually([&] { return onScreen(shell) == QRect(0, 0, 800, 600); })) << str(onScreen(shell));
+}
+
+TEST_F(ShellTelevision, NoPanelCoversThePicture) {
+  const xcb_window_t panel = startPanel();
+  startShell();
+  const WindowId shell = waitForShell();
+  ASSERT_NE(shell, 0u);
+  ASSERT_TRUE(outputBecomes(kTelevision));
+  EXPECT_TRUE(eventually([&] { return hasState(shell, "_NET_WM_STATE_FULLSCREEN"); }));
+  EXPECT_TRUE(hasState(shell, "_NET_WM_STATE_ABOVE"));
+  EXPECT_TRUE(eventually([&] { return stackedAbove(xcb_window_t(shell), panel); }));
+  EXPECT_TRUE(eventually([&] { return onScreen(shell) == QRect(0, 0, 800, 600); })) << str(onScreen(shell));
+
+  // The "내 컴퓨터" menu over it, and the minimised shell back again.
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyOk, 0);
+  WindowId menu = 0;
+  ASSERT_TRUE(eventually([&] { return (menu = suite::FindPeerWindow("My computer", *desktop_)) != 0; }));
+  EXPECT_TRUE(eventually([&] { return stackedAbove(xcb_window_t(menu), panel); }));
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyPower, 0);
+  ASSERT_TRUE(outputBecomes(kDesktop));
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyPower, 0);
+  ASSERT_TRUE(outputBecomes(kTelevision));
+  EXPECT_TRUE(eventually([&] { return hasState(menu, "_NET_WM_STATE_FULLSCREEN"); }));
+  EXPECT_TRUE(eventually([&] { return stackedAbove(xcb_window_t(menu), panel); }));
+  EXPECT_TRUE(eventually([&] { return onScreen(menu) == QRect(0, 0, 800, 600); })) << str(onScreen(menu));
 }
 
 TEST_F(ShellTelevision, WindowManagerCloseEndsTheShellAndGivesTheDisplayBack) {
