@@ -35,6 +35,33 @@ X11ScreenPower::X11ScreenPower(X11Connection& x) : x_(x) {
   x_.addEventHandler([this](const xcb_generic_event_t* e) { event(e); });
 }
 
+X11ScreenPower::~X11ScreenPower() { restore(); }
+
+void X11ScreenPower::restore() {
+  if (!x_.ok()) return;
+  xcb_connection_t* c = x_.get();
+  if (savedSaver_) {
+    xcb_set_screen_saver(c, savedSaver_->timeout, savedSaver_->interval, savedSaver_->preferBlanking,
+                         savedSaver_->allowExposures);
+    savedSaver_.reset();
+  }
+  if (savedTimeouts_) {
+    // Only the timeouts: the display itself stays awake until they run out again.
+    xcb_dpms_set_timeouts(c, savedTimeouts_->standby, savedTimeouts_->suspend, savedTimeouts_->off);
+    savedTimeouts_.reset();
+  }
+  std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
+std::optional<X11ScreenPower::Timeouts> X11ScreenPower::currentTimeouts() {
+  xcb_connection_t* c = x_.get();
+  xcb_dpms_get_timeouts_reply_t* t = xcb_dpms_get_timeouts_reply(c, xcb_dpms_get_timeouts(c), nullptr);
+  if (!t) return std::nullopt;
+  const Timeouts now{t->standby_timeout, t->suspend_timeout, t->off_timeout};
+  std::free(t);
+  return now;
+}
+
 void X11ScreenPower::event(const xcb_generic_event_t* e) {
   if (saverEventBase_ < 0 || (e->response_type & 0x7f) != saverEventBase_ + XCB_SCREENSAVER_NOTIFY) return;
   const auto* notice = reinterpret_cast<const xcb_screensaver_notify_event_t*>(e);
@@ -52,6 +79,9 @@ bool X11ScreenPower::disableScreenSaver() {
   xcb_connection_t* c = x_.get();
   xcb_get_screen_saver_reply_t* now = xcb_get_screen_saver_reply(c, xcb_get_screen_saver(c), nullptr);
   if (!now) return false;
+  if (!savedSaver_)
+    savedSaver_ = SaverSettings{std::int16_t(now->timeout), std::int16_t(now->interval), now->prefer_blanking,
+                                now->allow_exposures};
   const bool set = succeeded(c, xcb_set_screen_saver_checked(c, 0, std::int16_t(now->interval), now->prefer_blanking,
                                                              now->allow_exposures));
   std::free(now);
@@ -93,22 +123,18 @@ bool X11ScreenPower::setTimeouts(Timeouts timeouts) {
 
 bool X11ScreenPower::disableDisplayPowerOff() {
   if (!dpms_) return false;
-  xcb_connection_t* c = x_.get();
-  xcb_dpms_get_timeouts_reply_t* t = xcb_dpms_get_timeouts_reply(c, xcb_dpms_get_timeouts(c), nullptr);
-  if (!t) return false;
-  const Timeouts next{t->standby_timeout, t->suspend_timeout, 0};
-  std::free(t);
-  return setTimeouts(next);
+  const std::optional<Timeouts> now = currentTimeouts();
+  if (!now) return false;
+  if (!savedTimeouts_) savedTimeouts_ = now;
+  return setTimeouts({now->standby, now->suspend, 0});
 }
 
 bool X11ScreenPower::disableDisplayLowPower() {
   if (!dpms_) return false;
-  xcb_connection_t* c = x_.get();
-  xcb_dpms_get_timeouts_reply_t* t = xcb_dpms_get_timeouts_reply(c, xcb_dpms_get_timeouts(c), nullptr);
-  if (!t) return false;
-  const Timeouts next{0, 0, t->off_timeout};
-  std::free(t);
-  return setTimeouts(next);
+  const std::optional<Timeouts> now = currentTimeouts();
+  if (!now) return false;
+  if (!savedTimeouts_) savedTimeouts_ = now;
+  return setTimeouts({0, 0, now->off});
 }
 
 }  // namespace lumi::manager
