@@ -1,5 +1,7 @@
 #include "manager/core/KeyMaps.h"
 
+#include "manager/core/ManagerStrings.h"
+
 #include <algorithm>
 #include <array>
 #include <span>
@@ -236,7 +238,22 @@ char digitOf(int suiteKey) {
 
 }  // namespace
 
+int modeTextId(InputMode mode) {
+  switch (mode) {
+    case InputMode::Number:
+      return textid::kNumberMode;
+    case InputMode::Move:
+      return textid::kMoveMode;
+    case InputMode::Mouse:
+      break;
+  }
+  return textid::kMouseMode;
+}
+
 QString modeText(InputMode mode) {
+  // The program's table in its language; the Korean text where none is loaded.
+  const int id = modeTextId(mode);
+  if (text::programStrings().contains(id)) return text::str(id);
   switch (mode) {
     case InputMode::Number:
       return QStringLiteral("숫자 입력 모드");

@@ -18,8 +18,10 @@ enum class TargetKind { Suite, Foreign };
 // Stored as the character the mode is known by.
 enum class InputMode : char { Number = '(', Move = ')', Mouse = '*' };
 inline constexpr InputMode kInitialInputMode = InputMode::Move;
-// "숫자 입력 모드", "이동 모드", "마우스 모드".
+// "숫자 입력 모드", "이동 모드", "마우스 모드" (texts 131-133 of the
+// manager's table, in the program's language).
 QString modeText(InputMode mode);
+int modeTextId(InputMode mode);
 // Model A's mode key: number or move mode to mouse mode, mouse mode to number
 // mode. Model B's: move, number, mouse, move ...
 InputMode nextMode(RemoteModel model, InputMode mode);

@@ -214,8 +214,8 @@ void KeyDispatcher::keystroke(const Keystroke& keys) {
   for (quint8 modifier : modifiers) input_.key(modifier, true);
   input_.key(keys.key, true);
   input_.key(keys.key, false);
-  // Released the other way round, so the chord unwinds as a hand would.
-  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) input_.key(*it, false);
+  // Released in the order they were pressed: Ctrl, Alt, Shift.
+  for (quint8 modifier : modifiers) input_.key(modifier, false);
   input_.flush();
 }
 

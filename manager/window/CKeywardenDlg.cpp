@@ -36,52 +36,7 @@ namespace lumi::manager {
 
 namespace {
 constexpr int kCornerRadius = 5;
-constexpr int kConfirmHideMs = 3000;
 }  // namespace
-
-StatusPopup::StatusPopup(const text::StringTable& strings, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), strings_(strings) {
-  auto* layout = new QVBoxLayout(this);
-  text_ = new QLabel(this);
-  text_->setWordWrap(true);
-  bar_ = new QProgressBar(this);
-  button_ = new skin::CXPButton(this);
-  layout->addWidget(text_);
-  layout->addWidget(bar_);
-  layout->addWidget(button_, 0, Qt::AlignHCenter);
-  connect(button_, &QAbstractButton::clicked, this, [this] {
-    if (popup_.button == ConnectionHost::PopupButton::Stop) emit stopClicked();
-    else hide();
-  });
-  resize(320, 120);
-}
-
-void StatusPopup::show(const ConnectionHost::Popup& popup) {
-  popup_ = popup;
-  ++generation_;
-  if (popup.text.isEmpty()) {
-    hide();
-    return;
-  }
-  text_->setText(popup.text);
-  if (popup.percentage) {
-    bar_->setRange(0, popup.maximum);
-    bar_->setValue(popup.position);
-  } else {
-    bar_->setRange(0, 1);
-    bar_->setValue(1);
-  }
-  const bool stop = popup.button == ConnectionHost::PopupButton::Stop;
-  button_->setText(strings_.text(stop ? textid::kStopButton : textid::kConfirmButton));
-  if (!stop) {
-    const int shown = generation_;
-    QTimer::singleShot(kConfirmHideMs, this, [this, shown] {
-      if (shown == generation_) hide();
-    });
-  }
-  if (QWidget* owner = parentWidget()) move(owner->geometry().center() - rect().center());
-  QWidget::show();
-}
 
 CKeywardenDlg::CKeywardenDlg(const text::StringTable& strings, const KeywardenSettings& settings, Options options)
     : QWidget(nullptr, Qt::FramelessWindowHint), strings_(strings), settings_(settings), options_(std::move(options)) {

@@ -21,6 +21,7 @@
 #include "manager/window/CPageSkin.h"
 #include "manager/window/KeywardenSettings.h"
 #include "manager/window/ProgramLauncher.h"
+#include "manager/window/StatusPopup.h"
 
 class QLabel;
 class QProgressBar;
@@ -28,25 +29,6 @@ class QSystemTrayIcon;
 class QTabWidget;
 
 namespace lumi::manager {
-
-// The status popup of the connection procedure, a plain frameless box.
-class StatusPopup : public QWidget {
-  Q_OBJECT
- public:
-  explicit StatusPopup(const text::StringTable& strings, QWidget* parent = nullptr);
-  void show(const ConnectionHost::Popup& popup);
-  ConnectionHost::Popup current() const { return popup_; }
- signals:
-  void stopClicked();
-
- private:
-  const text::StringTable& strings_;
-  ConnectionHost::Popup popup_;
-  QLabel* text_ = nullptr;
-  QProgressBar* bar_ = nullptr;
-  skin::CXPButton* button_ = nullptr;
-  int generation_ = 0;
-};
 
 class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialog {
   Q_OBJECT
@@ -81,6 +63,7 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   CPageMain* page() const { return page_; }
   CPageSkin* skinPage() const { return skinPage_; }
   QSystemTrayIcon* trayIcon() const { return tray_; }
+  StatusPopup* statusPopup() const { return popup_; }
   KeyDispatcher& dispatcher() { return *dispatcher_; }
 
   // ConnectionHost

@@ -123,7 +123,8 @@ TEST_F(OnX, ForeignWindowInFrontGetsTheKeystrokesInOrder) {
   const Case cases[] = {
       {RemoteModel::A, InputMode::Move, modelACode(0xD6), &editor, "C - Close", altF4},
       {RemoteModel::A, InputMode::Move, modelACode(0x38), &adrenalin, "Rewind",
-       {"key-down Control_L", "key-down Alt_L", "key-down 3", "key-up 3", "key-up Alt_L", "key-up Control_L"}},
+       // Modifiers let go in the order they were pressed.
+       {"key-down Control_L", "key-down Alt_L", "key-down 3", "key-up 3", "key-up Control_L", "key-up Alt_L"}},
       {RemoteModel::A, InputMode::Move, modelACode(0x38), &editor, "Rewind", {"key-down Left", "key-up Left"}},
       {RemoteModel::A, InputMode::Move, modelACode(0xB8), &adrenalin, "Fast Forward",
        {"key-down Control_L", "key-down 3", "key-up 3", "key-up Control_L"}},

@@ -71,14 +71,17 @@ void tick(Procedure& p, Host& host, int id, int times) {
 TEST(ManagerStrings, TableHoldsEveryTextInBothLanguages) {
   const auto ko = loadManagerStrings(Language::Korean);
   const auto en = loadManagerStrings(Language::English);
-  EXPECT_EQ(ko.size(), 20);
-  for (int id : {105, 107, 108, 109, 111, 112, 116, 117, 118, 119, 120, 123, 124, 125, 126, 127, 128, 249, 250, 251})
+  EXPECT_EQ(ko.size(), 23);
+  for (int id : {105, 107, 108, 109, 111, 112, 116, 117, 118, 119, 120, 123, 124, 125, 126, 127, 128, 131, 132, 133,
+                 249, 250, 251})
     EXPECT_TRUE(ko.contains(id) && en.contains(id)) << id;
   EXPECT_EQ(ko.text(108), kSuiteKey);
   EXPECT_EQ(en.text(108), kSuiteKey);
   EXPECT_EQ(ko.text(123), "시리얼 포트가 사용 중입니다.");
   EXPECT_EQ(en.text(117), "identifing...");
-  EXPECT_EQ(en.text(250), "중지") << "no English text: the Korean one stands";
+  EXPECT_EQ(ko.text(250), "중지");
+  EXPECT_EQ(en.text(250), "Stop");
+  EXPECT_EQ(en.text(133), "Mouse mode");
 }
 
 TEST(ConnectionProcedure, ModelBIdentifiesPulsesInitialisesAndStartsTheUpdater) {

@@ -11,7 +11,10 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QProcess>
+#include <QScreen>
 #include <QThread>
 #include <functional>
 
@@ -25,6 +28,7 @@
 #include "manager/window/ManagerWindowStrings.h"
 #include "manager/window/PortDialog.h"
 #include "manager/window/StartupEntry.h"
+#include "manager/window/StatusPopup.h"
 #include "tests/manager/ManagerTestSupport.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/TestPaths.h"
@@ -306,6 +310,64 @@ TEST_F(ManagerWindow, TheShellIsClosedWhileRemoteKeysKeepFlowing) {
   EXPECT_TRUE(eventually([&] { return closed; }, 15000));
   EXPECT_TRUE(eventually([&] { return shell.state() == QProcess::NotRunning || shell.waitForFinished(20); }))
       << "ended all the same";
+}
+
+TEST(StatusPopupLayout, GrowsLeftwardsAndUpwardsFromItsCorner) {
+  const QRect area(0, 0, 1024, 768);
+  struct Case {
+    const char* what;
+    QSize text;
+    QPoint corner;
+    StatusPopupLayout expected;
+  };
+  for (const Case& c : {
+           Case{"text width + 15 for the bar, + 55 for the button; text height + 10", {200, 30}, {1023, 767},
+                {{754, 728, 270, 40}, {0, 0, 215, 40}, {215, 0, 55, 40}}},
+           Case{"dragged elsewhere", {200, 30}, {600, 400}, {{331, 361, 270, 40}, {0, 0, 215, 40}, {215, 0, 55, 40}}},
+           Case{"wider than the screen: its width, twice the height", {1000, 30}, {1023, 767},
+                {{0, 688, 1024, 80}, {0, 0, 969, 80}, {969, 0, 55, 80}}},
+       }) {
+    const StatusPopupLayout got = StatusPopupLayout::place(c.text, area, c.corner);
+    EXPECT_EQ(got.window, c.expected.window) << c.what;
+    EXPECT_EQ(got.bar, c.expected.bar) << c.what;
+    EXPECT_EQ(got.button, c.expected.button) << c.what;
+  }
+}
+
+TEST_F(ManagerWindow, TheStatusPopupSitsInTheCornerInItsColoursAndCanBeDraggedAndSentBack) {
+  StatusPopup popup(strings_);
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  popup.show({"Remote connecting...", true, ConnectionHost::PopupButton::Stop, 30, 15});
+  ASSERT_TRUE(eventually([&] { return popup.isVisible(); }));
+  EXPECT_EQ(popup.geometry().bottomRight(), area.bottomRight());
+  EXPECT_EQ(popup.button()->text(), "Stop");
+  EXPECT_EQ(popup.barText(), "Remote connecting... 50%");
+  const QImage look = popup.grab().toImage();
+  int blue = 0, white = 0;
+  for (int y = 0; y < look.height(); ++y)
+    for (int x = 0; x < look.width() - StatusPopupLayout::kButtonWidth; ++x) {
+      const QRgb p = look.pixel(x, y) | 0xff000000;
+      blue += p == StatusPopup::kBackground;
+      white += p == 0xffffffff;
+    }
+  EXPECT_GT(blue, 100) << "the bar's blue";
+  EXPECT_GT(white, 20) << "white text on it";
+
+  auto mouse = [&](QEvent::Type type, QPoint global) {
+    QMouseEvent event(type, popup.mapFromGlobal(global), global, Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&popup, &event);
+  };
+  const QPoint grab = popup.geometry().center();
+  mouse(QEvent::MouseButtonPress, grab);
+  mouse(QEvent::MouseMove, grab - QPoint(300, 200));
+  mouse(QEvent::MouseButtonRelease, grab - QPoint(300, 200));
+  EXPECT_EQ(popup.geometry().bottomRight(), area.bottomRight() - QPoint(300, 200));
+  popup.show({"Remote initializing complete.", false, ConnectionHost::PopupButton::Confirm});
+  EXPECT_EQ(popup.geometry().bottomRight(), area.bottomRight() - QPoint(300, 200)) << "a new text stays where it was put";
+  EXPECT_EQ(popup.button()->text(), "OK");
+  mouse(QEvent::MouseButtonDblClick, popup.geometry().center());
+  EXPECT_EQ(popup.geometry().bottomRight(), area.bottomRight()) << "a double click sends it back to the corner";
 }
 
 TEST_F(ManagerWindow, TheTrayMenuOpensAndExits) {
