@@ -96,16 +96,21 @@ void CSearchThread::run() {
         if (file.listable && !file.folderTaken) {
           const qsizetype dot = file.name.lastIndexOf('.');
           if (dot > 0 && dot + 1 < file.name.size()) {
-            const QString ext = QString::fromLatin1(file.name.mid(dot + 1));
-            const QString title = QString::fromUtf8(file.name.left(dot));
-            added = add(file.folder, file.name, ext, title);
+            const quint32 type = TypeCodeOf(r.kind, QByteArrayView(file.name).sliced(dot + 1));
+            if (type != 0 && r.enabled.has(type)) {
+              added = add(file.folder, QByteArray(file.name), type, QString::fromUtf8(file.name.left(dot)));
+            }
           }
         }
-        if (fileCount_ % 100 == 0) emit progressed(r.driveIndex, done_);
+        if (fileCount_ % 100 == 0) {
+          handOver();
+          emit progressed(r.driveIndex, done_);
+        }
         ++fileCount_;
         return added;
       });
   const WalkEnd end = walk.run();
+  handOver();
   if (end == WalkEnd::Completed) {
     done_ = total_;
     writeProgress(progressFd_, total_, done_);
@@ -122,10 +127,14 @@ void CSearchThread::run() {
   emit ended(r.driveIndex, end == WalkEnd::Completed ? ScanEnd::Completed : ScanEnd::Stopped, done_);
 }
 
-bool CSearchThread::add(const QByteArray& folder, const QByteArray& name, const QString& ext, const QString& title) {
+void CSearchThread::handOver() {
+  if (pending_.isEmpty()) return;
+  emit entriesFound(request_.driveIndex, pending_);
+  pending_.clear();
+}
+
+bool CSearchThread::add(const QByteArray& folder, const QByteArray& name, quint32 type, const QString& title) {
   const ScanRequest& r = request_;
-  const quint32 type = TypeCodeOf(r.kind, ext);
-  if (type == 0 || !r.enabled.has(type)) return false;
   QByteArray path = folder;
   if (!path.endsWith('/')) path.append('/');
   path.append(name);
@@ -145,7 +154,7 @@ bool CSearchThread::add(const QByteArray& folder, const QByteArray& name, const 
     entry.folder = QString::fromUtf8(folder.mid(folder.lastIndexOf('/') + 1));
   }
   entry.type = type;
-  emit entryFound(r.driveIndex, entry);
+  pending_.append(entry);
   writeAll(entriesFd_, EncodeRecord(r.kind, entry));
   writeProgress(progressFd_, total_, done_);
   return true;

@@ -56,7 +56,9 @@ class CSearchThread : public QThread {
 
  signals:
   void measured(int driveIndex, qint64 total);
-  void entryFound(int driveIndex, const lumi::library::CatalogEntry& entry);
+  // Finds in the order they were made, handed over with the progress
+  // (every 100 files) and at the end rather than one signal each.
+  void entriesFound(int driveIndex, const QList<lumi::library::CatalogEntry>& entries);
   void progressed(int driveIndex, qint64 done);
   void ended(int driveIndex, lumi::library::ScanEnd end, qint64 done);
 
@@ -64,7 +66,7 @@ class CSearchThread : public QThread {
   void run() override;
 
  private:
-  bool add(const QByteArray& folder, const QByteArray& name, const QString& ext, const QString& title);
+  bool add(const QByteArray& folder, const QByteArray& name, quint32 type, const QString& title);
 
   ScanRequest request_;
   std::shared_ptr<std::atomic<int>> scanning_;
@@ -72,6 +74,8 @@ class CSearchThread : public QThread {
   int fileCount_ = 0;
   int entriesFd_ = -1;
   int progressFd_ = -1;
+  QList<CatalogEntry> pending_;
+  void handOver();
   qint64 total_ = 0;
   qint64 done_ = 0;
   const double date_ = 0.0;
@@ -80,4 +84,5 @@ class CSearchThread : public QThread {
 }  // namespace lumi::library
 
 Q_DECLARE_METATYPE(lumi::library::CatalogEntry)
+Q_DECLARE_METATYPE(QList<lumi::library::CatalogEntry>)
 Q_DECLARE_METATYPE(lumi::library::ScanEnd)

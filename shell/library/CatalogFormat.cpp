@@ -98,7 +98,18 @@ QString ProgressFile(const QString& dataDir, MediaKind kind, int driveIndex) {
 }
 
 quint32 TypeCodeOf(MediaKind kind, const QString& ext) {
-  const QString e = AsciiUpper(ext);
+  if (ext.size() > 4) return 0;
+  return TypeCodeOf(kind, QByteArrayView(ext.toLatin1()));
+}
+
+quint32 TypeCodeOf(MediaKind kind, QByteArrayView ext) {
+  if (ext.size() < 3 || ext.size() > 4) return 0;
+  char buffer[4];
+  for (qsizetype i = 0; i < ext.size(); ++i) {
+    const char c = ext[i];
+    buffer[i] = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+  }
+  const QByteArrayView e(buffer, ext.size());
   switch (kind) {
     case MediaKind::Movie:
       if (e == "AVI") return 1;

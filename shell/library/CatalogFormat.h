@@ -54,6 +54,7 @@ QString ProgressFile(const QString& dataDir, MediaKind kind, int driveIndex);
 // MPG and MPEG 2, ASF 3, WMV 4; MP3 1, WAV 2, WMA 3; JPG 1, BMP 2, GIF 3.
 // `ext` is compared without case. 0 when the extension is not the kind's.
 quint32 TypeCodeOf(MediaKind kind, const QString& ext);
+quint32 TypeCodeOf(MediaKind kind, QByteArrayView ext);
 
 // Which type codes are switched on (bit = type code).
 class EnabledTypes {

@@ -8,6 +8,7 @@ DriveCatalogs::DriveCatalogs(MediaKind kind, QList<Drive> drives, QString dataDi
                              QObject* parent)
     : QObject(parent), kind_(kind), dataDir_(std::move(dataDir)), rootFolderText_(std::move(rootFolderText)) {
   qRegisterMetaType<CatalogEntry>();
+  qRegisterMetaType<QList<CatalogEntry>>();
   qRegisterMetaType<ScanEnd>();
   for (Drive& d : drives) {
     DriveState state;
@@ -65,7 +66,7 @@ bool DriveCatalogs::startSearch(int index) {
     drives_[drive].catalog.total = total;
     drives_[drive].catalog.done = 0;
   });
-  connect(worker, &CSearchThread::entryFound, this, &DriveCatalogs::onEntry);
+  connect(worker, &CSearchThread::entriesFound, this, &DriveCatalogs::onEntries);
   connect(worker, &CSearchThread::progressed, this, [this](int drive, qint64 done) {
     if (!scanning(drive)) return;
     drives_[drive].catalog.done = done;
@@ -87,11 +88,11 @@ void DriveCatalogs::stopSearch(int index) {
   drives_[index].scanning->store(0);
 }
 
-void DriveCatalogs::onEntry(int drive, const CatalogEntry& entry) {
+void DriveCatalogs::onEntries(int drive, const QList<CatalogEntry>& entries) {
   if (drive < 0 || drive >= drives_.size()) return;
   DriveState& d = drives_[drive];
-  if (sender() != d.worker) return;  // a find from an earlier scan of this drive
-  d.catalog.append(entry, d.drive.bit());
+  if (sender() != d.worker) return;  // finds from an earlier scan of this drive
+  for (const CatalogEntry& entry : entries) d.catalog.append(entry, d.drive.bit());
   emit entryAdded(drive);
 }
 

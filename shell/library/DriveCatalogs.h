@@ -58,6 +58,7 @@ class DriveCatalogs : public QObject {
   bool waitForScans(int timeoutMs);
 
  signals:
+  // Entries were added to the drive's catalogue.
   void entryAdded(int drive);
   void progressChanged(int drive);
   void scanCompleted(int drive);
@@ -73,7 +74,7 @@ class DriveCatalogs : public QObject {
     QPointer<CSearchThread> worker;
     bool rewritePending = false;
   };
-  void onEntry(int drive, const CatalogEntry& entry);
+  void onEntries(int drive, const QList<CatalogEntry>& entries);
   void onEnded(int drive, ScanEnd end, qint64 done);
 
   MediaKind kind_;

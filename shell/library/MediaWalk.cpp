@@ -139,11 +139,11 @@ WalkEnd MediaWalk::run() {
     }
     if (!keepGoing_()) return WalkEnd::Stopped;
     const Item& item = frame.items[frame.next++];
-    QByteArray path = frame.path;
-    if (!path.endsWith('/')) path.append('/');
-    path.append(item.name.data(), qsizetype(item.name.size()));
     if (item.kind == ItemKind::Folder) {
       if (isSkippedFolder(item.name)) continue;
+      QByteArray path = frame.path;
+      if (!path.endsWith('/')) path.append('/');
+      path.append(item.name.data(), qsizetype(item.name.size()));
       const bool listable = frame.listable && IsListableName(item.name.data(), qsizetype(item.name.size()));
       stack.push_back(Frame{path, listable, {}, 0, false});
       readFolder(stack.back());  // `frame` may dangle from here on
@@ -151,7 +151,8 @@ WalkEnd MediaWalk::run() {
     }
     WalkFile file;
     file.folder = frame.path;
-    file.name = QByteArray(item.name.data(), qsizetype(item.name.size()));
+    // The name's bytes stay where they are for the visitor's call.
+    file.name = QByteArray::fromRawData(item.name.data(), qsizetype(item.name.size()));
     file.size = item.size;
     file.listable = frame.listable && item.name[0] != '.' && IsListableName(item.name.data(), qsizetype(item.name.size()));
     file.folderTaken = frame.taken;

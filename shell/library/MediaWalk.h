@@ -16,7 +16,7 @@ namespace lumi::library {
 
 struct WalkFile {
   QByteArray folder;  // the file's folder, no trailing "/"
-  QByteArray name;
+  QByteArray name;  // valid during the visitor's call only
   qint64 size = 0;
   // False for names a catalogue cannot hold: dot-files, names that are not
   // UTF-8 or hold a line break, files below such folders.

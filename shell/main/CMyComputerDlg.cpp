@@ -8,6 +8,8 @@
 #include "platform/text/StringTable.h"
 #include "shell/main/CMainDlg.h"
 #include "shell/main/MenuLayouts.h"
+#include "shell/browser/CDvdChooserDlg.h"
+#include "shell/browser/CMovieBrowser.h"
 
 namespace lumi::shell {
 
@@ -23,6 +25,10 @@ const QRect kIllustrationArea(360, 116, 400, 452);
 CMyComputerDlg::CMyComputerDlg(CShellDialog* parent, ShellContext& context, Actions actions)
     : CMenuScreen(parent, context, MyComputerButtons()), actions_(std::move(actions)) {
   setWindowTitle(text::str(3122));
+  // The media library's screens unless the caller brings its own.
+  if (!actions_.movies) actions_.movies = OpenMovieBrowser;
+  if (!actions_.dvd) actions_.dvd = PlayDvd;
+  if (!actions_.videoCd) actions_.videoCd = PlayVideoCd;
   const BitmapSource* source = currentBitmapSource();
   if (!skin_.IsUserDesign() && source)
     for (int id : kIllustrations)

@@ -81,7 +81,7 @@ TEST(CatalogFiles, TypeCodesPerKind) {
       {MediaKind::Photo, "jpg", 1}, {MediaKind::Photo, "JPEG", 0}, {MediaKind::Photo, "bmp", 2},
       {MediaKind::Photo, "gif", 3}, {MediaKind::Music, "avi", 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(TypeCodeOf(c.kind, c.ext), c.code) << c.ext;
+  for (const Case& c : cases) EXPECT_EQ(TypeCodeOf(c.kind, QString(c.ext)), c.code) << c.ext;
 }
 
 TEST(CatalogFiles, KoreanWindowsCatalogueLoadsAndRewritesWithOwnDatesAndTypes) {

@@ -1,0 +1,193 @@
+// The shell as a user with a remote meets the media library: started for
+// real on a private X server, driven by key codes from another process, with
+// a stand-in "Cinevane.exe" in the data folder that records its argument and
+// answers as the player window.
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include <csignal>
+#include <memory>
+
+#include "common/suite/PeerWindows.h"
+#include "common/suite/SuiteMessages.h"
+#include "platform/desktop/X11Desktop.h"
+#include "platform/registry/Registry.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/ShellProbe.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/XServer.h"
+
+using namespace lumi;
+using desktop::WindowId;
+using lumi::test::eventually;
+using registry::Key;
+using registry::Root;
+
+namespace {
+
+const QString kRoot = QStringLiteral("Software\\Quelmar\\Lumicaster");
+
+QByteArray readAll(const QString& file) {
+  QFile f(file);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void touch(const QString& path) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile f(path);
+  f.open(QIODevice::WriteOnly);
+}
+
+class BrowserProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.ok()) << server_.error().toStdString();
+    desktop_ = desktop::X11Desktop::create();
+    ASSERT_TRUE(desktop_);
+    data_ = env_.file("data") + "/";
+    QDir().mkpath(data_);
+    Key::create(Root::CurrentUser, kRoot + "\\Client").writeString("Path", data_);
+    // The stand-in player: records its arguments, then stands as the
+    // player's window and logs the keys it gets.
+    QFile script(data_ + "Cinevane.exe");
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QString("#!/bin/sh\nprintf '%s:%s\\n' \"$#\" \"$1\" >> '%1'\n"
+                         "exec '%2' --window-title 'Lumicaster Movie Player' --hidden --log '%3'\n")
+                     .arg(data_ + "launch.log", test::binary("suite-test-window"), data_ + "player.log")
+                     .toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+  void TearDown() override {
+    if (WindowId player = suite::FindPeerWindow("Lumicaster Movie Player", *desktop_)) {
+      ::kill(pid_t(desktop_->windowProcess(player)), SIGKILL);
+    }
+    for (auto& p : processes_) {
+      p->kill();
+      p->waitForFinished(5000);
+    }
+  }
+  void mapDrive(char letter, const QString& folder, const QString& type = {}, const QString& label = {}) {
+    const QString name(QChar::fromLatin1(letter));
+    Key::create(Root::CurrentUser, kRoot + "\\Drives").writeString(name, folder);
+    if (!type.isEmpty()) Key::create(Root::CurrentUser, kRoot + "\\Drives\\Types").writeString(name, type);
+    if (!label.isEmpty()) Key::create(Root::CurrentUser, kRoot + "\\Drives\\Labels").writeString(name, label);
+  }
+  WindowId startShell() {
+    auto p = std::make_unique<QProcess>();
+    p->setProcessEnvironment(test::suiteProgramEnvironment());
+    p->setProcessChannelMode(QProcess::ForwardedChannels);
+    p->start(test::binary("Lumicaster.exe"), {});
+    processes_.push_back(std::move(p));
+    WindowId shell = 0;
+    eventually([&] { return (shell = suite::FindPeerWindow("LUMICASTER", *desktop_)) != 0; });
+    // Keys count once the menu shows its highlight.
+    if (shell) eventually([&] { return test::HighlightedTopMenuButton(desktop_->connection(), shell) == 0; });
+    return shell;
+  }
+  void key(int code) { desktop_->post(shell_, suite::WM_REMOTE_KEY, code, 0); }
+  WindowId waitFor(const QString& title) {
+    WindowId w = 0;
+    eventually([&] { return (w = suite::FindPeerWindow(title, *desktop_)) != 0; });
+    return w;
+  }
+  bool viewable(WindowId window) {
+    xcb_connection_t* c = desktop_->connection();
+    auto* reply = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, xcb_window_t(window)), nullptr);
+    const bool on = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    free(reply);
+    return on;
+  }
+  QStringList launches() { return QString::fromUtf8(readAll(data_ + "launch.log")).split('\n', Qt::SkipEmptyParts); }
+
+  test::PrivateEnvironment env_;
+  test::XServer server_;
+  std::unique_ptr<desktop::X11Desktop> desktop_;
+  std::vector<std::unique_ptr<QProcess>> processes_;
+  QString data_;
+  WindowId shell_ = 0;
+};
+
+TEST_F(BrowserProgram, KeyCodesTakeTheShellFromTheMainMenuToThePlayerWithTheSeries) {
+  const QString drive = env_.file("drive");
+  for (const char* name : {"Film CD1.avi", "Film CD2.avi", "Film CD3.avi", "Other.avi"}) touch(drive + "/Films/" + name);
+  mapDrive('C', drive);
+  Key::create(Root::CurrentUser, kRoot).writeDWord("SortType", 1);  // by name, so CD1 comes first
+
+  shell_ = startShell();
+  ASSERT_NE(shell_, 0u);
+  key(suite::KeyOk);  // "내 컴퓨터"
+  ASSERT_NE(waitFor("My computer"), 0u);
+  key(suite::KeyOk);  // "영 화"
+  const WindowId browser = waitFor("Movie");
+  ASSERT_NE(browser, 0u);
+
+  key(suite::KeyDown);  // "검 색"
+  key(suite::KeyOk);
+  const QString entries = data_ + "Movie/C_Movie.dat", progress = data_ + "Movie/C_Movie2.dat";
+  ASSERT_TRUE(eventually([&] {
+    const QByteArray p = readAll(progress);
+    return readAll(entries).size() == 788 && p.size() == 16 && p.left(8) == p.mid(8);
+  })) << "the scan did not complete";
+
+  key(suite::KeyRight);  // into the folder list
+  key(suite::KeyOk);     // open "Films"
+  // OK on the first file once the file list shows.
+  ASSERT_TRUE(eventually([&] {
+    if (!launches().isEmpty()) return true;
+    key(suite::KeyOk);
+    QThread::msleep(400);
+    return !launches().isEmpty();
+  }, 15000));
+  EXPECT_EQ(launches(), QStringList({"1:lst://" + data_ + "MoviePlaylist.txt"}));
+  EXPECT_EQ(readAll(data_ + "MoviePlaylist.txt"),
+            (drive + "/Films/Film CD1.avi\r\n" + drive + "/Films/Film CD2.avi\r\n" + drive + "/Films/Film CD3.avi\r\n")
+                .toUtf8());
+  EXPECT_EQ(readAll(data_ + "Recent.dat").size(), 4 + 1280);
+
+  // While the player runs, keys go to it and nothing moves in the shell.
+  const WindowId player = waitFor("Lumicaster Movie Player");
+  ASSERT_NE(player, 0u);
+  EXPECT_TRUE(eventually([&] { return !viewable(browser); })) << "the browser steps aside while the player runs";
+  key(suite::KeyDown);
+  EXPECT_TRUE(eventually([&] { return readAll(data_ + "player.log").contains(" 16 "); }));
+
+  // A player that dies without its closing word gives the screen back.
+  ::kill(pid_t(desktop_->windowProcess(player)), SIGKILL);
+  EXPECT_TRUE(eventually([&] { return viewable(browser); })) << "the browser comes back after a crashed player";
+}
+
+TEST_F(BrowserProgram, TwoDvdsOpenTheChooserAndItsSecondButtonPlaysTheSecond) {
+  const QString dvd1 = env_.file("dvd1"), dvd2 = env_.file("dvd2");
+  touch(dvd1 + "/VIDEO_TS/VIDEO_TS.IFO");
+  touch(dvd2 + "/video_ts/video_ts.ifo");
+  mapDrive('C', env_.file("home"));
+  mapDrive('E', dvd1, "cdrom", "FIRST");
+  mapDrive('F', dvd2, "cdrom", "SECOND");
+  shell_ = startShell();
+  ASSERT_NE(shell_, 0u);
+  key(suite::KeyOk);
+  ASSERT_NE(waitFor("My computer"), 0u);
+  for (int i = 0; i < 3; ++i) key(suite::KeyDown);
+  key(suite::KeyOk);  // "DVD"
+  ASSERT_NE(waitFor("DVD"), 0u);
+  key(suite::KeyDown);
+  key(suite::KeyOk);
+  ASSERT_TRUE(eventually([&] { return !launches().isEmpty(); }));
+  EXPECT_EQ(launches(), QStringList({"1:dvd://" + dvd2 + "/"}));
+  EXPECT_NE(suite::FindPeerWindow("DVD", *desktop_), 0u) << "the chooser stays open";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
