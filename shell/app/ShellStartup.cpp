@@ -10,6 +10,7 @@
 #include "common/resources/BitmapSource.h"
 #include "common/resources/ResourceLibrary.h"
 #include "common/skin/FontSet.h"
+#include "common/skin/SuiteIcon.h"
 #include "common/suite/ExitSignals.h"
 #include "common/suite/PeerWindows.h"
 #include "common/suite/RepaintPump.h"
@@ -71,6 +72,8 @@ QPoint placement(const ShellContext& context) {
 int RunShell(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // The big and small icons of every shell window, for panels and switchers.
+  QApplication::setWindowIcon(skin::SuiteIcon());
   skin::InstallFontSubstitutions();
   text::setProgramStrings(text::StringTable::load(QStringLiteral(":/strings/shell.tsv")));
   const QString title = text::str(3190);

@@ -19,6 +19,7 @@ using desktop::WindowMessage;
 
 namespace {
 constexpr int kPointerHideMs = 6000;
+constexpr int kPositionRestMs = 500;
 }
 
 CShellDialog::CShellDialog(CShellDialog* parent, ShellContext& context)
@@ -30,6 +31,9 @@ CShellDialog::CShellDialog(CShellDialog* parent, ShellContext& context)
   setAttribute(Qt::WA_DeleteOnClose, false);
   pointerTimer_.setInterval(kPointerHideMs);
   connect(&pointerTimer_, &QTimer::timeout, this, &CShellDialog::hidePointer);
+  positionRest_.setSingleShot(true);
+  positionRest_.setInterval(kPositionRestMs);
+  connect(&positionRest_, &QTimer::timeout, this, &CShellDialog::savePosition);
   for (QTimer* t : {&indication223_, &indication224_}) {
     t->setSingleShot(true);
     connect(t, &QTimer::timeout, this, [this] { repaint(); });
@@ -41,6 +45,7 @@ CShellDialog::CShellDialog(CShellDialog* parent, ShellContext& context)
 }
 
 CShellDialog::~CShellDialog() {
+  if (positionRest_.isActive()) savePosition();
   pointerTimer_.stop();
   if (pointerHidden_) showPointer();
   if (context_.current == this) context_.SetCurrentWindow(parent_);
@@ -184,9 +189,19 @@ void CShellDialog::moveEvent(QMoveEvent* e) {
   QDialog::moveEvent(e);
   if (!isVisible() || !coversMain_) return;
   context_.mainPosition = pos();
+  // The stored position is the one the window comes to rest at: written once
+  // when a drag ends, and for a move the window manager makes (keyboard
+  // moves, its own drags) once the window has stayed put for a moment. Only
+  // windowed mode keeps a position; elsewhere the shell is centred.
+  if (context_.windowed() && !dragOffset_) positionRest_.start();
+}
+
+void CShellDialog::savePosition() {
+  positionRest_.stop();
+  if (!context_.windowed() || !coversMain_) return;
   registry::Key root = registry::Key::create(registry::Root::CurrentUser, kRegistryRoot);
-  root.writeDWord("PosX", static_cast<quint32>(pos().x()));
-  root.writeDWord("PosY", static_cast<quint32>(pos().y()));
+  root.writeDWord("PosX", static_cast<quint32>(context_.mainPosition.x()));
+  root.writeDWord("PosY", static_cast<quint32>(context_.mainPosition.y()));
 }
 
 bool CShellDialog::event(QEvent* e) {
@@ -216,13 +231,19 @@ void CShellDialog::mouseMoveEvent(QMouseEvent* e) {
     const QSize monitor = screen ? screen->geometry().size() : QSize(kShellWindowSize);
     const int panel = screen ? screen->geometry().height() - screen->availableGeometry().height() : 0;
     const QRect proposed(e->globalPosition().toPoint() - *dragOffset_, size());
-    move(SnapToEdges(proposed, monitor, panel).topLeft());
+    const QPoint to = SnapToEdges(proposed, monitor, panel).topLeft();
+    if (to != pos()) {
+      dragMoved_ = true;
+      move(to);
+    }
   }
   QDialog::mouseMoveEvent(e);
 }
 
 void CShellDialog::mouseReleaseEvent(QMouseEvent* e) {
+  if (dragOffset_ && dragMoved_) savePosition();
   dragOffset_.reset();
+  dragMoved_ = false;
   QDialog::mouseReleaseEvent(e);
 }
 

@@ -95,6 +95,7 @@ class CShellDialog : public QDialog {
   void pointerMoved(const QPoint& global);
   void showPointer();
   void applyTelevisionLook();
+  void savePosition();
 
   ShellContext& context_;
   QPointer<CShellDialog> parent_;
@@ -110,6 +111,8 @@ class CShellDialog : public QDialog {
   bool keepsRemoteKeys_ = false;
   bool hiddenAsMinimised_ = false;
   std::optional<QPoint> dragOffset_;
+  bool dragMoved_ = false;
+  QTimer positionRest_;  // a move by the window manager has come to rest
 };
 
 }  // namespace lumi::shell

@@ -95,19 +95,53 @@ TEST_F(ShellBase, PointerHidesWhenTheTimerFiresAndComesBackWhenItMoves) {
   EXPECT_FALSE(main.pointerHidden()) << "only an active, visible window hides the pointer";
 }
 
-TEST_F(ShellBase, MovingWritesThePositionAndChildrenLieOverTheMainWindow) {
+std::optional<QPoint> storedPosition() {
+  quint32 x = 0, y = 0;
+  registry::Key root = registry::Key::open(registry::Root::CurrentUser, shell::kRegistryRoot);
+  if (!root.readDWord("PosX", x) || !root.readDWord("PosY", y)) return std::nullopt;
+  return QPoint(int(x), int(y));
+}
+
+TEST_F(ShellBase, AMoveIsStoredOnceTheWindowRestsAndChildrenLieOverTheMainWindow) {
+  context_.displayMode = 0;
   Screen main(nullptr, context_);
   context_.main = &main;
   main.show();
   main.move(40, 30);
-  QCoreApplication::processEvents();
-  quint32 x = 0, y = 0;
-  registry::Key root = registry::Key::open(registry::Root::CurrentUser, shell::kRegistryRoot);
-  ASSERT_TRUE(root.readDWord("PosX", x) && root.readDWord("PosY", y));
-  EXPECT_EQ(QPoint(int(x), int(y)), QPoint(40, 30));
+  EXPECT_TRUE(QTest::qWaitFor([] { return storedPosition() == QPoint(40, 30); }, 3000));
   Screen child(&main, context_);
   child.show();
   EXPECT_EQ(child.pos(), QPoint(40, 30));
+}
+
+TEST_F(ShellBase, ADragWritesThePositionOnceWhenItEnds) {
+  context_.displayMode = 0;
+  Screen main(nullptr, context_);
+  context_.main = &main;
+  main.show();
+  main.move(100, 100);
+  ASSERT_TRUE(QTest::qWaitFor([] { return storedPosition() == QPoint(100, 100); }, 3000));
+  auto mouse = [&](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(global - main.pos()), QPointF(global), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&main, &event);
+  };
+  mouse(QEvent::MouseButtonPress, {110, 110}, Qt::LeftButton);
+  for (int step = 1; step <= 20; ++step) mouse(QEvent::MouseMove, {110 + 5 * step, 110 + 3 * step}, Qt::LeftButton);
+  QTest::qWait(700);
+  EXPECT_EQ(main.pos(), QPoint(200, 160));
+  EXPECT_EQ(storedPosition(), QPoint(100, 100)) << "nothing written while the drag goes on";
+  mouse(QEvent::MouseButtonRelease, {210, 170}, Qt::NoButton);
+  EXPECT_EQ(storedPosition(), QPoint(200, 160)) << "written when it ends";
+  EXPECT_EQ(context_.mainPosition, QPoint(200, 160));
+}
+
+TEST_F(ShellBase, TelevisionModeKeepsNoPosition) {
+  Screen main(nullptr, context_);
+  context_.main = &main;
+  main.show();
+  main.move(40, 30);
+  QTest::qWait(700);
+  EXPECT_EQ(storedPosition(), std::nullopt);
 }
 
 TEST_F(ShellBase, MinimiseGivesTheDisplayBackAndRestoreTakesTelevisionModeAgain) {

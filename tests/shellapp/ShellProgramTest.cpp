@@ -4,6 +4,7 @@
 #include <xcb/xcb.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -129,6 +130,35 @@ TEST_F(ShellProgram, WithoutAWindowManagerMinimisingHidesTheShell) {
   desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyPower, 0);
   EXPECT_TRUE(eventually(viewable));
   ASSERT_TRUE(eventually([&] { return highlighted(shell) == 4; })) << "the same screen as before";
+}
+
+TEST_F(ShellProgram, WindowsCarryTheSuitesBigAndSmallIcons) {
+  startShell();
+  const WindowId shell = waitForShell();
+  ASSERT_NE(shell, 0u);
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyOk, 0);
+  WindowId menu = 0;
+  ASSERT_TRUE(eventually([&] { return (menu = suite::FindPeerWindow("My computer", *desktop_)) != 0; }));
+  xcb_connection_t* c = desktop_->connection();
+  const char name[] = "_NET_WM_ICON";
+  auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
+  ASSERT_NE(atom, nullptr);
+  for (WindowId window : {shell, menu}) {
+    auto* icon = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, xcb_window_t(window), atom->atom, XCB_ATOM_CARDINAL, 0, 1 << 16), nullptr);
+    ASSERT_NE(icon, nullptr);
+    // Width, height, then that many pixels, for each size.
+    const auto* words = static_cast<const std::uint32_t*>(xcb_get_property_value(icon));
+    const int count = xcb_get_property_value_length(icon) / 4;
+    std::vector<std::uint32_t> sizes;
+    for (int i = 0; i + 1 < count; i += 2 + int(words[i] * words[i + 1])) {
+      if (words[i] == words[i + 1]) sizes.push_back(words[i]);
+    }
+    std::free(icon);
+    EXPECT_NE(std::find(sizes.begin(), sizes.end(), 16u), sizes.end()) << "the small icon";
+    EXPECT_NE(std::find(sizes.begin(), sizes.end(), 32u), sizes.end()) << "the big icon";
+  }
+  std::free(atom);
 }
 
 TEST_F(ShellProgram, BackOnTheMainWindowOpensTheExitDialogAndExitEndsTheShell) {
