@@ -113,7 +113,12 @@ bool MessageChannel::send(const QByteArray& message) {
 
 bool MessageChannel::post(const QByteArray& message) {
   if (!socket_ || loss_) return false;
-  if (socket_->write(message) == message.size()) return true;
+  if (socket_->write(message) == message.size()) {
+    // Hand the system what it takes now rather than on the next pass of the
+    // event loop; flush() never waits.
+    socket_->flush();
+    return true;
+  }
   loss_ = ConnectionLoss::SocketError;
   schedulePump();
   return false;
