@@ -187,6 +187,11 @@ TEST_F(ShellTelevision, MenuLiesCentredOnTheSwitchedScreen) {
   ASSERT_NE(shell, 0u);
   ASSERT_TRUE(outputBecomes(kTelevision));
   EXPECT_TRUE(eventually([&] { return onScreen(shell) == QRect(0, 0, 800, 600); })) << str(onScreen(shell));
+  // The exit dialog agrees: centred on the same switched screen.
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyExit, 0);
+  WindowId dialog = 0;
+  ASSERT_TRUE(eventually([&] { return (dialog = suite::FindPeerWindow("MessageDlg", *desktop_)) != 0; }));
+  EXPECT_TRUE(eventually([&] { return onScreen(dialog) == QRect(94, 127, 611, 345); })) << str(onScreen(dialog));
 }
 
 TEST_F(ShellTelevision, NoPanelCoversThePicture) {
