@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 
 #include "common/skin/FontSet.h"
+#include "common/suite/AutomationClass.h"
 #include "common/suite/ExitSignals.h"
 #include "common/suite/PeerWindows.h"
 #include "common/suite/SuiteMessages.h"
@@ -66,6 +67,13 @@ int RunManager(int argc, char** argv) {
     }
     return 0;
   }
+
+  // The automation class, refreshed at every start; started for automation
+  // ("Embedding", "Automation") the manager starts up as usual.
+  suite::RegisterAutomationClass({QStringLiteral("Keywarden.Application"),
+                                  QStringLiteral("{51EB4732-E3FE-42A4-8707-F0D58762C45A}"),
+                                  QStringLiteral("{7C305F12-0351-4327-A79F-76022A7875C9}")},
+                                 QCoreApplication::applicationFilePath());
 
   const QString folder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
   checkClientPath(folder, title, strings);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -29,6 +30,7 @@
 #include "manager/core/RemoteModel.h"
 #include "manager/core/RemoteSettings.h"
 #include "manager/core/PendingUpdates.h"
+#include "manager/window/AboutDialog.h"
 #include "manager/window/PortDialog.h"
 #include "manager/window/StartupEntry.h"
 
@@ -70,6 +72,11 @@ CKeywardenDlg::CKeywardenDlg(const text::StringTable& strings, const KeywardenSe
   resize(640, 420);
 
   popup_ = new StatusPopup(strings_, this);
+  // The system menu gets a separator and the about item.
+  systemMenu_ = new QMenu(this);
+  systemMenu_->addAction(strings_.text(2), this, [this] { hideToTray(); });
+  systemMenu_->addSeparator();
+  systemMenu_->addAction(strings_.text(101), this, [this] { openAbout(); });
   launcher_ = std::make_unique<ProgramLauncher>(options_.programFolder, strings_.text(202));
   pendingUpdates_ = std::make_unique<PendingUpdateRun>([] {
     const desktop::WindowId updater = suite::FindPeerWindow(suite::kUpdaterTitle);
@@ -400,6 +407,19 @@ void CKeywardenDlg::openFromTray() {
   showNormal();
   raise();
   activateWindow();
+}
+
+void CKeywardenDlg::contextMenuEvent(QContextMenuEvent* event) {
+  // Only the window's own surface: the controls keep their own menus.
+  if (childAt(event->pos())) return;
+  systemMenu_->popup(event->globalPos());
+}
+
+void CKeywardenDlg::openAbout() {
+  auto* about = new AboutDialog(strings_, QCoreApplication::applicationFilePath(), windowIcon(), this);
+  about->setAttribute(Qt::WA_DeleteOnClose);
+  about->setObjectName(QStringLiteral("about"));
+  about->open();
 }
 
 void CKeywardenDlg::closeEvent(QCloseEvent* event) {

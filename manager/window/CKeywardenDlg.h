@@ -24,6 +24,7 @@
 #include "manager/window/StatusPopup.h"
 
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QSystemTrayIcon;
 class QTabWidget;
@@ -64,6 +65,10 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   CPageSkin* skinPage() const { return skinPage_; }
   QSystemTrayIcon* trayIcon() const { return tray_; }
   StatusPopup* statusPopup() const { return popup_; }
+  // The window's menu (what a title bar's system menu holds): hide, then a
+  // separator and "Keywarden 정보(&A)..." (101). Opened by a right click.
+  QMenu* systemMenu() const { return systemMenu_; }
+  void openAbout();
   KeyDispatcher& dispatcher() { return *dispatcher_; }
 
   // ConnectionHost
@@ -95,6 +100,7 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -125,6 +131,7 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   QTabWidget* sheet_ = nullptr;
   skin::CXPButton* connectButton_ = nullptr;
   StatusPopup* popup_ = nullptr;
+  QMenu* systemMenu_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
   TimerBank timers_;
   CSerialThread reader_;

@@ -170,6 +170,22 @@ TEST_F(ManagerProgram, AFirstStartWritesTheDefaults) {
   EXPECT_TRUE(registry::Key::open(registry::Root::CurrentUser, "Software\\Quelmar\\Lumicaster\\Client")
                   .readString("Path", path));
   EXPECT_EQ(path, QFileInfo(test::binary("Lumicaster Manager.exe")).absolutePath() + "/");
+
+  // The automation class "Keywarden.Application", served by the manager itself.
+  const QString classId = "{51EB4732-E3FE-42A4-8707-F0D58762C45A}";
+  QString value;
+  EXPECT_TRUE(registry::Key::open(registry::Root::LocalMachine, "Software\\Classes\\Keywarden.Application\\CLSID")
+                  .readString(QString(), value));
+  EXPECT_EQ(value, classId);
+  EXPECT_TRUE(registry::Key::open(registry::Root::LocalMachine,
+                                  "Software\\Classes\\CLSID\\" + classId + "\\LocalServer32")
+                  .readString(QString(), value));
+  EXPECT_EQ(QFileInfo(value), QFileInfo(test::binary("Lumicaster Manager.exe")));
+}
+
+TEST_F(ManagerProgram, StartedForAutomationItStartsAsUsual) {
+  start(test::binary("Lumicaster Manager.exe"), {"-Embedding"});
+  EXPECT_NE(waitFor(kManager), 0u);
 }
 
 TEST_F(ManagerProgram, NoTestReachesTheMachinesOwnSerialPorts) {

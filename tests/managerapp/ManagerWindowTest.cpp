@@ -26,6 +26,8 @@
 #include "manager/window/CKeywardenDlg.h"
 #include "manager/window/KeywardenSettings.h"
 #include "manager/window/ManagerWindowStrings.h"
+#include "common/suite/AutomationClass.h"
+#include "manager/window/AboutDialog.h"
 #include "manager/window/PortDialog.h"
 #include "manager/window/StartupEntry.h"
 #include "manager/window/StatusPopup.h"
@@ -368,6 +370,31 @@ TEST_F(ManagerWindow, TheStatusPopupSitsInTheCornerInItsColoursAndCanBeDraggedAn
   EXPECT_EQ(popup.button()->text(), "OK");
   mouse(QEvent::MouseButtonDblClick, popup.geometry().center());
   EXPECT_EQ(popup.geometry().bottomRight(), area.bottomRight()) << "a double click sends it back to the corner";
+}
+
+TEST_F(ManagerWindow, TheSystemMenuOpensTheAboutDialogWithTheProgramsVersion) {
+  auto w = window(true);
+  QMenu* menu = w->systemMenu();
+  ASSERT_EQ(menu->actions().size(), 3);
+  EXPECT_EQ(menu->actions()[0]->text(), "Hide");
+  EXPECT_TRUE(menu->actions()[1]->isSeparator());
+  EXPECT_EQ(menu->actions()[2]->text(), "About Keywarden(&A)...");
+  menu->actions()[2]->trigger();
+  auto* about = w->findChild<AboutDialog*>("about");
+  ASSERT_NE(about, nullptr);
+  EXPECT_TRUE(about->isVisible());
+  EXPECT_EQ(about->windowTitle(), "About Keywarden");
+  // This test program carries no version note of its own.
+  EXPECT_EQ(about->versionLine(), "Version 0,0,0,0");
+  about->accept();
+}
+
+TEST(AutomationSwitches, EmbeddingOrAutomationInAnySpelling) {
+  EXPECT_TRUE(suite::StartedForAutomation({"-Embedding"}));
+  EXPECT_TRUE(suite::StartedForAutomation({"/Automation"}));
+  EXPECT_TRUE(suite::StartedForAutomation({"embedding"}));
+  EXPECT_FALSE(suite::StartedForAutomation({"show"}));
+  EXPECT_FALSE(suite::StartedForAutomation({}));
 }
 
 TEST_F(ManagerWindow, TheTrayMenuOpensAndExits) {
