@@ -20,7 +20,7 @@ packages=(
   libxcb-screensaver0-dev libxcb-ewmh-dev libxcb-icccm4-dev libx11-dev libx11-xcb-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox x11-utils xdotool
-  dbus dbus-x11 dvdauthor mjpegtools
+  dbus dbus-x11 dvdauthor mjpegtools python3
   # fonts: Korean text must always render
   fonts-nanum fonts-dejavu-core fontconfig
 )
