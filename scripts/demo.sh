@@ -35,7 +35,7 @@ end_marked() {  # signal
   for e in /proc/[0-9]*/environ; do
     pid=${e#/proc/}; pid=${pid%/environ}
     [ "$pid" = $$ ] && continue
-    tr '\0' '\n' 2>/dev/null <"$e" | grep -qxF "LUMI_DEMO_RUN=$LUMI_DEMO_RUN" && kill "-$1" "$pid" 2>/dev/null
+    if grep -qxzF "LUMI_DEMO_RUN=$LUMI_DEMO_RUN" "$e" 2>/dev/null; then kill "-$1" "$pid" 2>/dev/null || true; fi
   done
   return 0
 }
@@ -43,7 +43,7 @@ any_marked() {
   local e
   for e in /proc/[0-9]*/environ; do
     [ "$e" = "/proc/$$/environ" ] && continue
-    tr '\0' '\n' 2>/dev/null <"$e" | grep -qxF "LUMI_DEMO_RUN=$LUMI_DEMO_RUN" && return 0
+    if grep -qxzF "LUMI_DEMO_RUN=$LUMI_DEMO_RUN" "$e" 2>/dev/null; then return 0; fi
   done
   return 1
 }

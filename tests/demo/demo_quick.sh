@@ -16,7 +16,7 @@ shots=$(find "$out/shots" -name '*.png' -size +2k | wc -l)
 [ "$shots" -ge 6 ] || fail "only $shots screenshots"
 [ -s "$out/shots/usage.log" ] || fail "the server logged no usage report"
 for e in /proc/[0-9]*/environ; do
-  if tr '\0' '\n' 2>/dev/null <"$e" | grep -qxF "LUMI_DEMO_RUN=$mark"; then
+  if grep -qxzF "LUMI_DEMO_RUN=$mark" "$e" 2>/dev/null; then
     pid=${e#/proc/}; pid=${pid%/environ}
     fail "process $pid ($(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)) outlived the demo"
   fi
