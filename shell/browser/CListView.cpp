@@ -1,5 +1,6 @@
 #include "shell/browser/CListView.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -116,7 +117,10 @@ void CListView::restartScroll() {
 }
 
 void CListView::tick() {
-  if (!hasFocus_ || !window()->isActiveWindow()) {
+  // In front: the active window, or no window of the program has the focus
+  // (a display without a window manager gives none).
+  const bool inFront = window()->isActiveWindow() || !QGuiApplication::focusWindow();
+  if (!hasFocus_ || !inFront) {
     restartScroll();
     update();
     return;
