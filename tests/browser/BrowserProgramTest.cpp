@@ -46,6 +46,7 @@ void touch(const QString& path) {
 
 class BrowserProgram : public ::testing::Test {
  protected:
+  explicit BrowserProgram(test::XServer::WindowManager wm = test::XServer::WindowManager::None) : server_(wm) {}
   void SetUp() override {
     ASSERT_TRUE(server_.ok()) << server_.error().toStdString();
     desktop_ = desktop::X11Desktop::create();
@@ -91,6 +92,39 @@ class BrowserProgram : public ::testing::Test {
     if (shell) eventually([&] { return test::HighlightedTopMenuButton(desktop_->connection(), shell) == 0; });
     return shell;
   }
+  // From the main menu through "내 컴퓨터" → "영 화", a scan, the folder and
+  // OK on its first movie: true when the stand-in player was started.
+  bool playFirstMovie(const QString& drive) {
+    for (const char* name : {"Film CD1.avi", "Film CD2.avi", "Film CD3.avi", "Other.avi"}) touch(drive + "/Films/" + name);
+    mapDrive('C', drive);
+    Key::create(Root::CurrentUser, kRoot).writeDWord("SortType", 1);  // by name, so CD1 comes first
+    shell_ = startShell();
+    if (!shell_) return false;
+    key(suite::KeyOk);  // "내 컴퓨터"
+    if (!waitFor("My computer")) return false;
+    key(suite::KeyOk);  // "영 화"
+    if (!(browser_ = waitFor("Movie"))) return false;
+    key(suite::KeyDown);  // "검 색"
+    key(suite::KeyOk);
+    const QString entries = data_ + "Movie/C_Movie.dat", progress = data_ + "Movie/C_Movie2.dat";
+    if (!eventually([&] {
+          const QByteArray p = readAll(progress);
+          return readAll(entries).size() == 788 && p.size() == 16 && p.left(8) == p.mid(8);
+        })) {
+      ADD_FAILURE() << "the scan did not complete";
+      return false;
+    }
+    key(suite::KeyRight);  // into the folder list
+    key(suite::KeyOk);     // open "Films"
+    // OK on the first file once the file list shows.
+    return eventually([&] {
+      if (!launches().isEmpty()) return true;
+      key(suite::KeyOk);
+      QThread::msleep(400);
+      return !launches().isEmpty();
+    }, 15000);
+  }
+
   void key(int code) { desktop_->post(shell_, suite::WM_REMOTE_KEY, code, 0); }
   WindowId waitFor(const QString& title) {
     WindowId w = 0;
@@ -112,39 +146,18 @@ class BrowserProgram : public ::testing::Test {
   std::vector<std::unique_ptr<QProcess>> processes_;
   QString data_;
   WindowId shell_ = 0;
+  WindowId browser_ = 0;
+};
+
+class BrowserProgramWithWindowManager : public BrowserProgram {
+ protected:
+  BrowserProgramWithWindowManager() : BrowserProgram(test::XServer::WindowManager::Openbox) {}
 };
 
 TEST_F(BrowserProgram, KeyCodesTakeTheShellFromTheMainMenuToThePlayerWithTheSeries) {
   const QString drive = env_.file("drive");
-  for (const char* name : {"Film CD1.avi", "Film CD2.avi", "Film CD3.avi", "Other.avi"}) touch(drive + "/Films/" + name);
-  mapDrive('C', drive);
-  Key::create(Root::CurrentUser, kRoot).writeDWord("SortType", 1);  // by name, so CD1 comes first
-
-  shell_ = startShell();
-  ASSERT_NE(shell_, 0u);
-  key(suite::KeyOk);  // "내 컴퓨터"
-  ASSERT_NE(waitFor("My computer"), 0u);
-  key(suite::KeyOk);  // "영 화"
-  const WindowId browser = waitFor("Movie");
-  ASSERT_NE(browser, 0u);
-
-  key(suite::KeyDown);  // "검 색"
-  key(suite::KeyOk);
-  const QString entries = data_ + "Movie/C_Movie.dat", progress = data_ + "Movie/C_Movie2.dat";
-  ASSERT_TRUE(eventually([&] {
-    const QByteArray p = readAll(progress);
-    return readAll(entries).size() == 788 && p.size() == 16 && p.left(8) == p.mid(8);
-  })) << "the scan did not complete";
-
-  key(suite::KeyRight);  // into the folder list
-  key(suite::KeyOk);     // open "Films"
-  // OK on the first file once the file list shows.
-  ASSERT_TRUE(eventually([&] {
-    if (!launches().isEmpty()) return true;
-    key(suite::KeyOk);
-    QThread::msleep(400);
-    return !launches().isEmpty();
-  }, 15000));
+  ASSERT_TRUE(playFirstMovie(drive));
+  const WindowId browser = browser_;
   EXPECT_EQ(launches(), QStringList({"1:lst://" + data_ + "MoviePlaylist.txt"}));
   EXPECT_EQ(readAll(data_ + "MoviePlaylist.txt"),
             (drive + "/Films/Film CD1.avi\r\n" + drive + "/Films/Film CD2.avi\r\n" + drive + "/Films/Film CD3.avi\r\n")
@@ -182,6 +195,18 @@ TEST_F(BrowserProgram, TwoDvdsOpenTheChooserAndItsSecondButtonPlaysTheSecond) {
   ASSERT_TRUE(eventually([&] { return !launches().isEmpty(); }));
   EXPECT_EQ(launches(), QStringList({"1:dvd://" + dvd2 + "/"}));
   EXPECT_NE(suite::FindPeerWindow("DVD", *desktop_), 0u) << "the chooser stays open";
+}
+
+TEST_F(BrowserProgramWithWindowManager, ThePlayersDataWordTwoMinimisesTheShellForGood) {
+  ASSERT_TRUE(playFirstMovie(env_.file("drive")));
+  const WindowId player = waitFor("Lumicaster Movie Player");
+  ASSERT_NE(player, 0u);
+  // The user closed the player with its power key: the shell steps down.
+  desktop_->sendCopyData(shell_, player, suite::kCopyPlayerClosedByUser, QByteArray(8, '\0'));
+  ::kill(pid_t(desktop_->windowProcess(player)), SIGKILL);
+  ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow("Lumicaster Movie Player", *desktop_) == 0; }));
+  QThread::msleep(500);  // time for the shell to see the player's end
+  EXPECT_FALSE(viewable(browser_)) << "a player that asked for it leaves the shell minimised";
 }
 
 }  // namespace
