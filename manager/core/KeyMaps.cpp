@@ -382,6 +382,34 @@ KeyLookup lookupKey(RemoteModel model, TargetKind target, InputMode mode, quint3
   return result;
 }
 
+DialogAction dialogAction(RemoteModel model, quint32 code, int suiteKey) {
+  if (suiteKey == s::KeyOk) return DialogAction::PressFocused;
+  if (model == RemoteModel::A) {
+    switch (suiteKey) {
+      case s::KeyUp:
+      case s::KeyLeft:
+        return DialogAction::PreviousControl;
+      case s::KeyDown:
+      case s::KeyRight:
+        return DialogAction::NextControl;
+      case s::KeyPlay:
+        return DialogAction::Power;
+      default:
+        return DialogAction::None;
+    }
+  }
+  switch (code) {
+    case 0x3F0245:  // 2
+    case 0x3F0445:  // 4
+      return DialogAction::PreviousControl;
+    case 0x3F0645:  // 6
+    case 0x3F0845:  // 8
+      return DialogAction::NextControl;
+    default:
+      return DialogAction::None;
+  }
+}
+
 std::vector<RemoteButton> remoteButtons(RemoteModel model) {
   std::vector<RemoteButton> buttons;
   auto add = [&](quint32 code, const char* text) {

@@ -99,6 +99,14 @@ struct KeyLookup {
 // `adrenalin`: the foreign window in front is titled "Adrenalin".
 KeyLookup lookupKey(RemoteModel model, TargetKind target, InputMode mode, quint32 code, bool adrenalin = false);
 
+// What a key does on the manager's own dialog when that is in front, instead
+// of being posted: model A by the key code its suite map gives (Up and Left
+// back, Down and Right on, Play the power action), model B by its digit
+// buttons 2 and 4 (back) and 6 and 8 (on), in number and move mode alike;
+// OK presses the focused control on both.
+enum class DialogAction { None, PreviousControl, NextControl, PressFocused, Power };
+DialogAction dialogAction(RemoteModel model, quint32 code, int suiteKey);
+
 // Model A delivers one signed byte per key, compared as its sign-extended
 // 32-bit value: byte 0x82 is code 0xFFFFFF82.
 constexpr quint32 modelACode(quint8 byte) { return quint32(qint32(qint8(byte))); }

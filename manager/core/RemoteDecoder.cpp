@@ -20,6 +20,16 @@ std::vector<quint32> decodeRead(const ReadBuffer& buffer, int count, RemoteModel
   return decodeModelA(buffer, count);
 }
 
+QByteArray packetFor(RemoteModel model, quint32 code) {
+  QByteArray packet(packetSize(model), '\0');
+  if (model == RemoteModel::B) {
+    for (int i = 0; i < packet.size(); ++i) packet[i] = char(code >> (8 * i));
+  } else {
+    packet[3] = char(code & 0xFF);
+  }
+  return packet;
+}
+
 bool ReadSettle::ready(qint64 waiting, RemoteModel model, qint64 nowMs) {
   if (waiting <= 0) {
     lastCount_ = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // From the bytes of one read to remote codes. The reader drives these with
 // what its port delivers; tests drive them directly.
+#include <QByteArray>
 #include <QtGlobal>
 #include <array>
 #include <vector>
@@ -22,6 +23,10 @@ std::vector<quint32> decodeModelA(const ReadBuffer& buffer, int count);
 // is the single byte 'M', which reads 77.
 quint32 decodeModelB(const ReadBuffer& buffer);
 std::vector<quint32> decodeRead(const ReadBuffer& buffer, int count, RemoteModel model);
+// The receiver's side of the same model: the packet that decodes to `code`.
+// Model A: ten bytes with the code's low byte at offset 3. Model B: the code's
+// three low bytes, least significant first.
+QByteArray packetFor(RemoteModel model, quint32 code);
 
 // Only every other non-empty read is decoded: the first, the third, the fifth
 // ...; the reads between them are dropped whole.

@@ -14,10 +14,6 @@ namespace {
 using Kind = KeyAction::Kind;
 using desktop::WindowId;
 
-// Model B's digit buttons 2, 4, 6 and 8, which move the focus on the
-// manager's own dialog in number and move mode alike.
-constexpr quint32 kModelB2 = 0x3F0245, kModelB4 = 0x3F0445, kModelB6 = 0x3F0645, kModelB8 = 0x3F0845;
-
 }  // namespace
 
 KeyDispatcher::KeyDispatcher(desktop::Desktop& desktop, InputPort& input, ScreenPowerPort& screen,
@@ -160,39 +156,23 @@ void KeyDispatcher::carryOutSuite(const KeyLookup& lookup, quint32 code) {
 }
 
 bool KeyDispatcher::actOnDialog(quint32 code, int suiteKey) {
-  if (suiteKey == suite::KeyOk) {
-    dialog_.pressFocusedControl();
-    return true;
-  }
-  if (model_ == RemoteModel::A) {
-    switch (suiteKey) {
-      case suite::KeyUp:
-      case suite::KeyLeft:
-        dialog_.focusPreviousControl();
-        return true;
-      case suite::KeyDown:
-      case suite::KeyRight:
-        dialog_.focusNextControl();
-        return true;
-      case suite::KeyPlay:
-        powerAction();
-        return true;
-      default:
-        return false;
-    }
-  }
-  switch (code) {
-    case kModelB2:
-    case kModelB4:
+  switch (dialogAction(model_, code, suiteKey)) {
+    case DialogAction::PreviousControl:
       dialog_.focusPreviousControl();
       return true;
-    case kModelB8:
-    case kModelB6:
+    case DialogAction::NextControl:
       dialog_.focusNextControl();
       return true;
-    default:
-      return false;
+    case DialogAction::PressFocused:
+      dialog_.pressFocusedControl();
+      return true;
+    case DialogAction::Power:
+      powerAction();
+      return true;
+    case DialogAction::None:
+      break;
   }
+  return false;
 }
 
 void KeyDispatcher::typeDigit(char digit) {

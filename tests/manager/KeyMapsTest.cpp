@@ -144,3 +144,30 @@ TEST(KeyMaps, MouseMovesAndKeystrokeTexts) {
 }
 
 }  // namespace
+
+TEST(KeyMaps, KeysOnTheManagersOwnDialog) {
+  struct Case {
+    RemoteModel model;
+    InputMode mode;
+    quint32 code;
+    DialogAction action;
+  };
+  for (const Case& c : {
+           Case{RemoteModel::A, InputMode::Move, modelACode(0xD5), DialogAction::PreviousControl},  // Up
+           Case{RemoteModel::A, InputMode::Move, modelACode(0xD2), DialogAction::PreviousControl},  // Left
+           Case{RemoteModel::A, InputMode::Move, modelACode(0xD3), DialogAction::NextControl},      // Down
+           Case{RemoteModel::A, InputMode::Move, modelACode(0xD1), DialogAction::NextControl},      // Right
+           Case{RemoteModel::A, InputMode::Move, modelACode(0x52), DialogAction::PressFocused},     // Enter
+           Case{RemoteModel::A, InputMode::Move, modelACode(0xB0), DialogAction::Power},            // Play
+           Case{RemoteModel::A, InputMode::Number, modelACode(0x42), DialogAction::None},           // 2
+           Case{RemoteModel::B, InputMode::Number, 0x3F0245, DialogAction::PreviousControl},        // 2
+           Case{RemoteModel::B, InputMode::Move, 0x3F0445, DialogAction::PreviousControl},          // 4
+           Case{RemoteModel::B, InputMode::Move, 0x3F0645, DialogAction::NextControl},              // 6
+           Case{RemoteModel::B, InputMode::Number, 0x3F0845, DialogAction::NextControl},            // 8
+           Case{RemoteModel::B, InputMode::Move, 0x3F0A45, DialogAction::PressFocused},             // Enter
+           Case{RemoteModel::B, InputMode::Move, 0x3F0D44, DialogAction::None},                     // Play
+       }) {
+    const KeyLookup found = lookupKey(c.model, TargetKind::Suite, c.mode, c.code);
+    EXPECT_EQ(dialogAction(c.model, c.code, found.action.suiteKey), c.action) << std::hex << c.code;
+  }
+}

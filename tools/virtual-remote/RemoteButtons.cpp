@@ -53,17 +53,6 @@ std::optional<QByteArray> rawBytes(const QString& hex) {
 
 }  // namespace
 
-QByteArray packetFor(RemoteModel model, quint32 code) {
-  if (model == RemoteModel::B) {
-    QByteArray packet(3, '\0');
-    for (int i = 0; i < 3; ++i) packet[i] = char(code >> (8 * i));
-    return packet;
-  }
-  QByteArray packet(packetSize(RemoteModel::A), '\0');
-  packet[3] = char(code & 0xFF);
-  return packet;
-}
-
 std::optional<Press> pressFor(RemoteModel model, const QString& name, QString* error) {
   const QString trimmed = name.trimmed();
   auto fail = [&](const QString& why) -> std::optional<Press> {

@@ -9,15 +9,16 @@
 #include <optional>
 #include <vector>
 
+#include "manager/core/RemoteDecoder.h"
 #include "manager/core/RemoteModel.h"
 
 namespace lumi::virtualremote {
 
 using manager::RemoteModel;
 
-// Model A: a 10-byte packet with the code's low byte at offset 3. Model B:
-// the code's three low bytes, least significant first.
-QByteArray packetFor(RemoteModel model, quint32 code);
+// The packets are the receiver model's own (manager::packetFor), the exact
+// inverse of what the manager decodes.
+using manager::packetFor;
 // Model B's identification: the single byte 'M', read as code 77.
 inline const QByteArray kIdentification = QByteArrayLiteral("M");
 
