@@ -90,7 +90,8 @@ using lumi::test::eventually;
 class ManagerProgram : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(server_.ok()) << server_.error().toStdString();
+    server_ = makeServer();
+    ASSERT_TRUE(server_->ok()) << server_->error().toStdString();
     desktop_ = desktop::X11Desktop::create();
     ASSERT_TRUE(desktop_);
     QDir(env_.path()).mkpath("config");
@@ -139,11 +140,14 @@ class ManagerProgram : public ::testing::Test {
     remote->write(QByteArray(button) + '\n');
     remote->waitForBytesWritten(1000);
   }
+  void secondStartShowsTheHiddenManager();
   int highlighted(WindowId shell) { return test::HighlightedTopMenuButton(desktop_->connection(), shell); }
 
   test::PrivateEnvironment env_;
   QByteArray oldConfig_;
-  test::XServer server_;
+  virtual std::unique_ptr<test::XServer> makeServer() { return std::make_unique<test::XServer>(); }
+
+  std::unique_ptr<test::XServer> server_;
   std::unique_ptr<desktop::X11Desktop> desktop_;
   std::vector<std::unique_ptr<QProcess>> processes_;
 };
@@ -206,7 +210,7 @@ TEST_F(ManagerProgram, ASecondStartEndsAtOnce) {
   EXPECT_EQ(managers, 1);
 }
 
-TEST_F(ManagerProgram, ASecondStartBringsAHiddenManagerBackAsAWorkingWindow) {
+void ManagerProgram::secondStartShowsTheHiddenManager() {
   // A panel with a notification area, for the manager to hide into.
   QProcess* panel = start(test::binary("tray-host"));
   ASSERT_TRUE(eventually([&] { return panel->waitForReadyRead(20) || panel->canReadLine(); }));
@@ -225,6 +229,21 @@ TEST_F(ManagerProgram, ASecondStartBringsAHiddenManagerBackAsAWorkingWindow) {
   EXPECT_TRUE(eventually([&] { return viewable(c, manager) && colours(c, manager) > 3; }))
       << "shown and painted by its own program, not a dead rectangle";
   EXPECT_TRUE(eventually([&] { return desktop_->foregroundWindow() == manager; }));
+}
+
+TEST_F(ManagerProgram, ASecondStartBringsAHiddenManagerBackAsAWorkingWindow) { secondStartShowsTheHiddenManager(); }
+
+// The same on a television desktop: a window manager and a 1920 x 1080 screen.
+class ManagerProgramOnOpenbox : public ManagerProgram {
+ protected:
+  std::unique_ptr<test::XServer> makeServer() override {
+    return std::make_unique<test::XServer>(test::XServer::WindowManager::Openbox, 1920, 1080);
+  }
+};
+
+TEST_F(ManagerProgramOnOpenbox, ASecondStartBringsAHiddenManagerBackAsAWorkingWindow) {
+  ASSERT_TRUE(server_->hasWindowManager());
+  secondStartShowsTheHiddenManager();
 }
 
 TEST_F(ManagerProgram, AnEndSignalGoesThroughTheExitSteps) {
