@@ -10,6 +10,7 @@ constexpr QSize kDialogButton(120, 46);
 constexpr QSize kIllustration(400, 452);
 
 const BitmapInfo kInfos[] = {
+    {kFolderIcon, QSize(64, 64), "folder row icon"},
     {kMenuButtonPressed, kMenuButton, "menu button, pressed"},
     {kMenuButtonNormal, kMenuButton, "menu button"},
     {kMenuButtonFocused, kMenuButton, "menu button, focused"},
@@ -21,6 +22,8 @@ const BitmapInfo kInfos[] = {
     {kIllustrationMovie, kIllustration, "movie illustration"},
     {kIllustrationMusic, kIllustration, "music illustration"},
     {kIllustrationPhoto, kIllustration, "photo illustration"},
+    {kDriveIconCdRom, QSize(64, 64), "CD-ROM drive icon"},
+    {kDriveIconFixed, QSize(64, 64), "fixed disk icon"},
     {kDialogButtonNormal, kDialogButton, "dialog button"},
     {kDialogButtonPressed, kDialogButton, "dialog button, pressed"},
     {kDialogButtonFocused, kDialogButton, "dialog button, focused"},
@@ -38,8 +41,11 @@ const BitmapInfo kInfos[] = {
     {kListRowNormal, QSize(570, 46), "list row"},
     {kListRowFocused, QSize(570, 46), "list row, focused"},
     {kLogo, QSize(376, 452), "main window picture"},
+    {kMovieFileIcon, QSize(64, 64), "movie file row icon"},
+    {kDriveIconRemote, QSize(64, 64), "network drive icon"},
     {kMessageBackground, QSize(611, 345), "message dialog background"},
     {kCodecDownloadBackground, kScreen, "codec download background"},
+    {kDriveIconRemovable, QSize(64, 64), "removable drive icon"},
 };
 }  // namespace
 

@@ -9,6 +9,8 @@
 namespace lumi::resources {
 
 enum BitmapId : int {
+  // 64 x 64 media library icons with their own transparency: folder rows
+  kFolderIcon = 145,
   // wide menu buttons, 290 x 55 (main window, "내 컴퓨터", DVD chooser)
   kMenuButtonPressed = 655,
   kMenuButtonNormal = 656,
@@ -24,6 +26,9 @@ enum BitmapId : int {
   kIllustrationMovie = 663,
   kIllustrationMusic = 664,
   kIllustrationPhoto = 665,
+  // 64 x 64 drive icons: CD-ROM and fixed disk
+  kDriveIconCdRom = 677,
+  kDriveIconFixed = 679,
   // message dialog buttons, 120 x 46
   kDialogButtonNormal = 680,
   kDialogButtonPressed = 681,
@@ -46,10 +51,15 @@ enum BitmapId : int {
   kListRowFocused = 757,
   // 376 x 452 picture of the main window, drawn at (370, 105)
   kLogo = 758,
+  // 64 x 64 icons: movie file rows, network drive
+  kMovieFileIcon = 806,
+  kDriveIconRemote = 814,
   // 611 x 345 message dialog background
   kMessageBackground = 2001,
   // 800 x 600 codec download background
   kCodecDownloadBackground = 2011,
+  // 64 x 64 removable drive icon
+  kDriveIconRemovable = 2021,
 };
 
 struct BitmapInfo {

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "common/resources/BitmapIds.h"
+#include "common/resources/BitmapSource.h"
 #include "common/skin/BackgroundPicture.h"
 #include "common/skin/ClientPath.h"
 #include "common/skin/SkinPainter.h"
@@ -58,6 +59,19 @@ QString typeName(DriveType type) {
 
 }  // namespace
 
+QImage CMediaBrowser::DriveIcon(DriveType type) {
+  const resources::BitmapSource* source = resources::currentBitmapSource();
+  if (!source) return {};
+  switch (type) {
+    case DriveType::Removable: return source->bitmap(resources::kDriveIconRemovable);
+    case DriveType::Fixed: return source->bitmap(resources::kDriveIconFixed);
+    case DriveType::Remote: return source->bitmap(resources::kDriveIconRemote);
+    case DriveType::CdRom: return source->bitmap(resources::kDriveIconCdRom);
+    case DriveType::Unknown: break;
+  }
+  return {};
+}
+
 QString CMediaBrowser::DriveCaption(const Drive& drive) {
   const QString name = library::DriveName(drive) + ' ';
   return drive.label.isEmpty() ? name + typeName(drive.type) : name + drive.label;
@@ -85,6 +99,10 @@ CMediaBrowser::CMediaBrowser(CShellDialog* parent, ShellContext& context, KindSe
   fileView_->setGeometry(205, 150 + 400 / rows, 580, 400 - 400 / rows);
   fileView_->SetRowGeometry(QRect(0, 0, 570, 44), 400 / rows);
   fileView_->BuildRows(rows - 1, true);
+  if (const resources::BitmapSource* source = resources::currentBitmapSource()) {
+    folderList_->SetRowIcon(source->bitmap(resources::kFolderIcon), QImage());
+    fileView_->SetRowIcon(source->bitmap(resources::kMovieFileIcon), QImage());
+  }
   buildSideMenu();
 
   connect(side_, &CListView::activated, this, [this](int, int item) { activateSide(item); });
@@ -474,9 +492,15 @@ void CMediaBrowser::paintContent(QPainter& painter) {
   skin::DrawShadowedText(painter, kTitleRect, Qt::AlignRight | Qt::AlignVCenter, str(settings_.titleId), colour, shadow);
   painter.setFont(fonts_.Status());
   if (catalogs_->driveCount() > 0) {
-    skin::DrawShadowedText(painter, kDriveRect, Qt::AlignLeft | Qt::AlignVCenter,
-                           QStringLiteral("◀ ") + DriveCaption(catalogs_->drive(drive_)) + QStringLiteral(" ▶"),
-                           colour, shadow);
+    const Drive& drive = catalogs_->drive(drive_);
+    QRect caption = kDriveRect;
+    const QImage icon = DriveIcon(drive.type);
+    if (!icon.isNull()) {
+      painter.drawImage(QRect(kDriveRect.left(), kDriveRect.top() + 2, 44, 44), icon);
+      caption.setLeft(caption.left() + 52);
+    }
+    skin::DrawShadowedText(painter, caption, Qt::AlignLeft | Qt::AlignVCenter,
+                           QStringLiteral("◀ ") + DriveCaption(drive) + QStringLiteral(" ▶"), colour, shadow);
   }
   const library::CDriveCatalog* catalog = catalogs_->driveCount() ? &catalogs_->catalog(drive_) : nullptr;
   const bool scanning = catalogs_->scanning(drive_);

@@ -52,6 +52,8 @@ class CMediaBrowser : public CShellDialog {
   int sortState() const { return sortState_; }
   // The caption of the drive button: "D: label", else "D: " and the type name.
   static QString DriveCaption(const library::Drive& drive);
+  // The drive button's icon by drive type (none for an unknown type).
+  static QImage DriveIcon(library::DriveType type);
 
   // The page commands (also reachable as WM_COMMAND from other programs).
   void Command(int id, int item = -1);
