@@ -136,7 +136,7 @@ void CShellDialog::Restore() {
     show();
     raise();
     activateWindow();
-  } else {
+  } else if (isMinimized() || !isVisible()) {
     showNormal();
   }
   applyTelevisionLook();
