@@ -468,6 +468,19 @@ void PlaybackEngine::videoCapsArrived() {
   if (hasVideo()) emit videoSizeChanged(videoSize());
 }
 
+void PlaybackEngine::VideoWindowMoved() {
+  if (!videoSink_) return;
+  if (GstElement* overlay = withInterface(videoSink_, GST_TYPE_VIDEO_OVERLAY)) {
+    gst_video_overlay_expose(GST_VIDEO_OVERLAY(overlay));
+    // A sink that draws at its window's size asks for pictures of the new size.
+    if (GstPad* pad = gst_element_get_static_pad(overlay, "sink")) {
+      gst_pad_push_event(pad, gst_event_new_reconfigure());
+      gst_object_unref(pad);
+    }
+    gst_object_unref(overlay);
+  }
+}
+
 void PlaybackEngine::forgetSizePad() {
   if (sizePad_) {
     g_signal_handler_disconnect(sizePad_, sizeHandler_);

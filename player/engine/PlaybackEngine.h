@@ -104,6 +104,9 @@ class PlaybackEngine : public QObject {
   QString GetTimeText(int kind) const;
   QString BarTimeText() const;
 
+  // The window the picture is drawn into changed its size or place.
+  void VideoWindowMoved();
+
   std::int64_t CurrentPosition() const;  // 100 ns; 0 without a graph
   std::int64_t StopPosition() const { return duration; }
 

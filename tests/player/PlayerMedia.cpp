@@ -50,6 +50,7 @@ PlayerMedia make() {
   auto file = [&](const char* name) { return QDir(m.folder).filePath(QLatin1String(name)); };
   m.mjpegAvi = file("red.avi");
   m.mpeg4Avi = file("mpeg4.avi");
+  m.longAvi = file("long.avi");
   m.mpeg1 = file("clip.mpg");
   m.mpeg2AsMpg = file("clip2.mpg");
   m.wmv = file("clip.wmv");
@@ -66,6 +67,8 @@ PlayerMedia make() {
   } jobs[] = {
       {video("red", 75) + " ! jpegenc ! avimux name=m ! filesink location=" + m.mjpegAvi + " " + audio(130) + " ! " +
        pcm + " ! m."},
+      {video("smpte", 300, 160, 120) + " ! jpegenc ! avimux name=m ! filesink location=" + m.longAvi + " " +
+       audio(520) + " ! " + pcm + " ! m."},
       {video("smpte", 75) + " ! avenc_mpeg4 bitrate=600000 ! avimux name=m ! filesink location=" + m.mpeg4Avi + " " +
        audio(130) + " ! audioconvert ! lamemp3enc ! mpegaudioparse ! m."},
       {"mplex name=m format=0 ! filesink location=" + m.mpeg1 + " " + video("smpte", 50, 352, 288, "I420") +

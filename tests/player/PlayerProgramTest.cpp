@@ -1,0 +1,266 @@
+// "Cinevane.exe" as the shell starts it, on a private X server: the picture on
+// screen, keys from another process, resume points and options in the hive,
+// playlists and Video CD folders, and what the shell and the manager hear.
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include "common/suite/PeerWindows.h"
+#include "common/suite/SuiteMessages.h"
+#include "platform/desktop/X11Desktop.h"
+#include "platform/registry/Registry.h"
+#include "tests/player/PlayerMedia.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/XServer.h"
+
+using namespace lumi;
+using lumi::registry::Key;
+using lumi::registry::Root;
+using lumi::test::eventually;
+
+namespace {
+
+const QString kPlayerKey = QStringLiteral("Software\\Quelmar\\Lumicaster\\Cinevane");
+
+// A program started by the test with its stderr lines kept.
+class Program {
+ public:
+  Program(const QString& path, const QStringList& args, const QProcessEnvironment& env) {
+    process_.setProcessEnvironment(env);
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    process_.start(path, args);
+    process_.waitForStarted(10000);
+  }
+  ~Program() {
+    if (process_.state() != QProcess::NotRunning) {
+      process_.kill();
+      process_.waitForFinished(5000);
+    }
+  }
+  QStringList lines() {
+    // Without an event loop the pipe is read only when asked.
+    if (process_.state() == QProcess::Running && !process_.waitForReadyRead(10)) process_.waitForFinished(0);
+    buffer_ += process_.readAll();
+    return QString::fromUtf8(buffer_).split(u'\n');
+  }
+  bool waitFor(const QString& line, int timeoutMs = 20000) {
+    return eventually([&] { return lines().contains(line); }, timeoutMs);
+  }
+  bool waitForPrefix(const QString& prefix, int timeoutMs = 20000) {
+    return eventually(
+        [&] {
+          for (const QString& l : lines())
+            if (l.startsWith(prefix)) return true;
+          return false;
+        },
+        timeoutMs);
+  }
+  QStringList linesStarting(const QString& prefix) {
+    QStringList out;
+    for (const QString& l : lines())
+      if (l.startsWith(prefix)) out << l;
+    return out;
+  }
+  bool finished(int timeoutMs = 20000) { return process_.waitForFinished(timeoutMs); }
+  int exitCode() const { return process_.exitCode(); }
+  QString dump() {
+    return QStringLiteral("state %1, exit %2\n").arg(process_.state()).arg(process_.exitCode()) + lines().join(u'\n');
+  }
+
+ private:
+  QProcess process_;
+  QByteArray buffer_;
+};
+
+class PlayerProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.ok()) << server_.error().toStdString();
+    ASSERT_TRUE(media().error.isEmpty()) << media().error.toStdString();
+    desktop_ = desktop::X11Desktop::create();
+    ASSERT_TRUE(desktop_);
+    // Captions drawn into the picture, as chosen: no question about the overlay.
+    ASSERT_TRUE(Key::create(Root::CurrentUser, kPlayerKey).writeDWord("bOverlayMode", 0));
+  }
+  static const test::PlayerMedia& media() { return test::playerMedia(); }
+
+  QProcessEnvironment environment() {
+    QProcessEnvironment env = test::suiteProgramEnvironment();
+    env.insert("LUMICASTER_AUDIO_SINK", "fakeaudiosink");
+    return env;
+  }
+  std::unique_ptr<Program> startPlayer(const QString& argument) {
+    QStringList args;
+    if (!argument.isNull()) args << argument;
+    return std::make_unique<Program>(test::binary("Cinevane.exe"), args, environment());
+  }
+  // A stand-in for the shell or the manager that logs what it receives.
+  std::unique_ptr<Program> startPeer(const QString& title, const QString& log) {
+    auto peer = std::make_unique<Program>(test::binary("suite-test-window"),
+                                          QStringList{"--window-title", title, "--log", log}, environment());
+    EXPECT_TRUE(eventually([&] { return suite::FindPeerWindow(title, *desktop_) != 0; }));
+    return peer;
+  }
+  desktop::WindowId playerWindow() {
+    desktop::WindowId w = 0;
+    eventually([&] { return (w = suite::FindPeerWindow(suite::kPlayerTitle, *desktop_)) != 0; });
+    return w;
+  }
+  void key(int code) {
+    desktop_->post(playerWindow(), suite::WM_REMOTE_KEY, quint64(code), 0);
+  }
+  void answerMessage(int code) {
+    desktop::WindowId box = 0;
+    ASSERT_TRUE(eventually([&] { return (box = suite::FindPeerWindow("MessageDlg", *desktop_)) != 0; }));
+    desktop_->post(box, suite::WM_REMOTE_KEY, quint64(code), 0);
+  }
+  static QStringList logLines(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+  }
+
+  test::PrivateEnvironment env_;
+  test::XServer server_;
+  std::unique_ptr<desktop::X11Desktop> desktop_;
+};
+
+// The colour of one pixel of the root window.
+quint32 rootPixel(int x, int y) {
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  quint32 pixel = 0;
+  xcb_get_image_reply_t* image = xcb_get_image_reply(
+      c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, x, y, 1, 1, ~0u), nullptr);
+  if (image && xcb_get_image_data_length(image) >= 4) std::memcpy(&pixel, xcb_get_image_data(image), 4);
+  free(image);
+  xcb_disconnect(c);
+  return pixel & 0xFFFFFF;
+}
+
+bool reddish(quint32 rgb) { return ((rgb >> 16) & 0xFF) > 200 && ((rgb >> 8) & 0xFF) < 60 && (rgb & 0xFF) < 60; }
+
+}  // namespace
+
+TEST_F(PlayerProgramTest, TheFirstFrameShowsTheMovieFullScreen) {
+  const QString managerLog = env_.file("manager.log");
+  auto manager = startPeer(suite::managerTitle(), managerLog);
+  auto player = startPlayer(media().mjpegAvi);
+  ASSERT_TRUE(player->waitForPrefix("[play] ")) << player->dump().toStdString();
+  // 320x240 on 1024x768 fills the screen.
+  EXPECT_TRUE(player->waitFor("[place] 0 0 1024 768")) << player->dump().toStdString();
+  EXPECT_TRUE(eventually([] { return reddish(rootPixel(512, 384)) && reddish(rootPixel(5, 5)); }))
+      << std::hex << rootPixel(512, 384) << " " << rootPixel(5, 5) << " " << player->dump().toStdString();
+  // The manager was told twice: at start and after the build.
+  const desktop::WindowId w = playerWindow();
+  EXPECT_TRUE(eventually([&] {
+    return logLines(managerLog).count(QStringLiteral("send 0x4a %1 0 1135 ").arg(w)) >= 2;
+  })) << logLines(managerLog).join('\n').toStdString();
+  EXPECT_EQ(desktop_->send(w, suite::WM_SUITE_PING, 0, 0), 1);
+}
+
+TEST_F(PlayerProgramTest, PauseSeekVolumeAndStopKeepTheirPlaceAndARestartResumes) {
+  const QString shellLog = env_.file("shell.log");
+  auto shell = startPeer("LUMICASTER", shellLog);
+  {
+    auto player = startPlayer(media().longAvi);
+    ASSERT_TRUE(player->waitFor("[status] Play")) << player->dump().toStdString();
+    key(suite::KeyPause);
+    ASSERT_TRUE(player->waitFor("[status] Pause"));
+    key(suite::KeyRight);  // +10 s from where it paused, within the first second
+    ASSERT_TRUE(player->waitForPrefix("[seek] 10")) << player->dump().toStdString();
+    key(suite::KeyVolumeUp);
+    ASSERT_TRUE(player->waitFor("[status] Volume 55")) << player->dump().toStdString();
+    key(suite::KeyStop);  // stopping a paused movie keeps its place
+    ASSERT_TRUE(player->waitFor("[status] Stop"));
+    key(suite::KeyExit);
+    ASSERT_TRUE(player->finished());
+    EXPECT_EQ(player->exitCode(), 0);
+  }
+  const Key key = Key::open(Root::CurrentUser, kPlayerKey);
+  quint32 volume = 0, seconds = 0;
+  EXPECT_TRUE(key.readDWord("nVolume", volume));
+  EXPECT_EQ(volume, 55u);
+  EXPECT_TRUE(Key::open(Root::CurrentUser, kPlayerKey + "\\Bookmark").readDWord("long.avi", seconds));
+  EXPECT_EQ(seconds, 10u);
+  // Key 14 told the shell the player is gone (data word 1, eight zero bytes).
+  EXPECT_TRUE(eventually([&] {
+    for (const QString& l : logLines(shellLog))
+      if (l.startsWith("send 0x4a ") && l.endsWith(" 0 1 0000000000000000")) return true;
+    return false;
+  })) << logLines(shellLog).join('\n').toStdString();
+
+  auto again = startPlayer(media().longAvi);
+  EXPECT_TRUE(again->waitFor("[seek] 10000 ms")) << again->dump().toStdString();
+}
+
+TEST_F(PlayerProgramTest, APlaylistPlaysInOrderAndEnds) {
+  const QString list = env_.file("MoviePlaylist.txt");
+  QFile f(list);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(("  " + media().mjpegAvi + "\r\n\r\n  \r\n" + media().mpeg1 + "\r\n" + media().mpeg4Avi + "\r\n").toUtf8());
+  f.close();
+  auto player = startPlayer("lst://" + list);
+  ASSERT_TRUE(player->waitFor("[status] The End", 60000)) << player->dump().toStdString();
+  EXPECT_EQ(player->linesStarting("[play] "),
+            (QStringList{"[play] " + media().mjpegAvi, "[play] " + media().mpeg1, "[play] " + media().mpeg4Avi}));
+  EXPECT_TRUE(player->lines().contains("[status] Play (1/3)"));
+  EXPECT_TRUE(player->lines().contains("[status] Play (3/3)"));
+  // The player stays open at the end.
+  EXPECT_EQ(desktop_->send(playerWindow(), suite::WM_SUITE_PING, 0, 0), 1);
+}
+
+TEST_F(PlayerProgramTest, AVideoCdFolderPlaysItsTracksInNameOrder) {
+  auto player = startPlayer("vcd://" + media().vcdRoot);
+  ASSERT_TRUE(player->waitFor("[status] The End", 60000)) << player->dump().toStdString();
+  const QString mpegav = QDir(media().vcdRoot).filePath("MPEGAV/");
+  EXPECT_EQ(player->linesStarting("[play] "), (QStringList{"[play] " + mpegav + "AVSEQ01.DAT",
+                                                           "[play] " + mpegav + "AVSEQ02.DAT",
+                                                           "[play] " + mpegav + "avseq03.dat"}));
+}
+
+TEST_F(PlayerProgramTest, AnUnknownCodecAsksAndCancelEndsThePlayer) {
+  auto player = startPlayer(media().unknownVideoAvi);
+  ASSERT_TRUE(player->waitForPrefix("[message] 286")) << player->dump().toStdString();
+  key(suite::KeyExit);  // reaches the question through the player's window
+  ASSERT_TRUE(player->finished());
+  EXPECT_EQ(player->exitCode(), 1);
+}
+
+TEST_F(PlayerProgramTest, CommandLinesThatPlayNothing) {
+  {
+    auto player = startPlayer(QString());
+    ASSERT_TRUE(player->waitFor("[message] 270")) << player->dump().toStdString();
+    answerMessage(suite::KeyOk);
+    ASSERT_TRUE(player->finished());
+    EXPECT_EQ(player->exitCode(), 0);
+  }
+  {
+    auto player = startPlayer(env_.file("no such movie.avi"));
+    ASSERT_TRUE(player->waitFor("[message] 325")) << player->dump().toStdString();
+    answerMessage(suite::KeyOk);
+    // The window stays, with nothing loaded.
+    const desktop::WindowId w = playerWindow();
+    ASSERT_NE(w, 0u);
+    EXPECT_EQ(desktop_->send(w, suite::WM_SUITE_PING, 0, 0), 1);
+    // A second start leaves the first one alone and ends at once.
+    auto second = startPlayer(media().mjpegAvi);
+    ASSERT_TRUE(second->finished());
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_TRUE(second->linesStarting("[play]").isEmpty());
+    key(suite::KeyPower);
+    ASSERT_TRUE(player->finished());
+  }
+}
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
