@@ -11,6 +11,7 @@
 #include "player/core/Bookmarks.h"
 #include "player/core/CommandLine.h"
 #include "player/core/MovieFiles.h"
+#include "player/core/PlayerKeys.h"
 #include "player/core/PlayerOptions.h"
 #include "player/core/Playlist.h"
 #include "player/core/TimeText.h"
@@ -234,6 +235,43 @@ TEST(RenderResult, Reactions) {
   }
   EXPECT_EQ(CodecNamesFor("VOB").videoName, "MPEG2 Video Decoder");
   EXPECT_EQ(CodecNamesFor("AVI", "ZZ Z1", 4660).videoTag, "ZZZ1");
+}
+
+TEST(PlayerKeys, WhatEachCodeDoes) {
+  using A = KeyAction;
+  const struct {
+    int code;
+    A plain, popup, osd;
+  } cases[] = {
+      {0, A::StopAndClose, A::StopAndClose, A::StopAndClose},
+      {12, A::ToggleOsd, A::ToggleOsd, A::ToggleOsd},
+      {13, A::InfoDisplay, A::ForwardToPopup, A::OsdSelect},
+      {14, A::ExitToShell, A::ForwardToPopup, A::OsdBack},
+      {15, A::VolumeUp, A::VolumeUp, A::OsdUp},
+      {16, A::VolumeDown, A::VolumeDown, A::OsdDown},
+      {17, A::SeekBack, A::ForwardToPopup, A::OsdLeft},
+      {18, A::SeekForward, A::ForwardToPopup, A::OsdRight},
+      {24, A::Rewind, A::ForwardToPopup, A::Rewind},
+      {25, A::PlayPause, A::PlayPause, A::PlayPause},
+      {26, A::PauseResume, A::PauseResume, A::PauseResume},
+      {27, A::Stop, A::Stop, A::Stop},
+      {28, A::FastForward, A::ForwardToPopup, A::FastForward},
+      {31, A::VolumeUp, A::VolumeUp, A::VolumeUp},
+      {32, A::VolumeDown, A::VolumeDown, A::VolumeDown},
+      {33, A::Previous, A::Previous, A::Previous},
+      {34, A::Next, A::Next, A::Next},
+      {35, A::Mute, A::Mute, A::Mute},
+      {37, A::ControlBar, A::ControlBar, A::ControlBar},
+      {1, A::Ignore, A::Ignore, A::Ignore},
+      {19, A::Ignore, A::Ignore, A::Ignore},
+      {38, A::Ignore, A::Ignore, A::Ignore},
+      {99, A::Ignore, A::Ignore, A::Ignore},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ActionForKey(c.code, false, false), c.plain) << c.code;
+    EXPECT_EQ(ActionForKey(c.code, true, false), c.popup) << c.code;
+    EXPECT_EQ(ActionForKey(c.code, false, true), c.osd) << c.code;
+  }
 }
 
 int main(int argc, char** argv) {
