@@ -13,6 +13,8 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libgstreamer-plugins-bad1.0-dev
   gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-x
+  # gst-play-1.0, the movie player benchmark's peer
+  gstreamer1.0-plugins-base-apps
   # archives, compound files, text drawing in the caption filter
   libzip-dev zlib1g-dev libgsf-1-dev libpango1.0-dev libcairo2-dev
   # X11 through xcb
