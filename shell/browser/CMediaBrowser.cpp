@@ -297,6 +297,30 @@ void CMediaBrowser::GoHome() {
   }
 }
 
+void CMediaBrowser::InfoBox() {
+  if (showingFiles() || area_ != Area::Folders || folderList_->count() == 0) return;
+  const int entry = folderList_->focusedItem();
+  const library::CDriveCatalog& catalog = catalogs_->catalog(drive_);
+  if (entry < 0 || entry >= catalog.count) return;
+  const QString path = catalog.paths[entry];
+  const QString folder = path.left(path.lastIndexOf('/'));
+  constexpr int kInformation = 1232, kDelete = 1233, kCancel = 2;
+  CChoiceDlg menu(this, context(), dialog::kItemMenuTemplate,
+                  {{kInformation, str(3299)}, {kDelete, str(3300)}, {kCancel, str(3301)}});
+  menu.SetLine(QString(str(3297)).replace(QStringLiteral("%s"), catalog.folders[entry]), 1);
+  const int choice = menu.DoModal();
+  if (choice == kInformation) {
+    CMessageDlg info(this, context());
+    info.SetLine(str(3310), 1);
+    info.SetLine(folder, 2);
+    info.DoModal();
+  } else if (choice == kDelete) {
+    catalogs_->removeEntry(drive_, entry);
+    refreshFolders(true);
+    if (folderList_->count() == 0) setArea(Area::SideMenu);
+  }
+}
+
 void CMediaBrowser::Back() {
   if (showingFiles()) leaveFiles();
   else DestroyWindow();
@@ -424,6 +448,7 @@ void CMediaBrowser::OnShellKey(int code) {
     case suite::KeyChannelUp: Command(kCommandPageUp); return;
     case suite::KeyChannelDown: Command(kCommandPageDown); return;
     case kKeySearch: ToggleSearch(); return;
+    case suite::KeyMenu: InfoBox(); return;
     default: CShellDialog::OnShellKey(code);
   }
 }
@@ -470,6 +495,7 @@ void CMediaBrowser::keyPressEvent(QKeyEvent* e) {
       }
       return;
     case Qt::Key_F3: OnShellKey(kKeySearch); return;
+    case Qt::Key_F10: OnShellKey(suite::KeyMenu); return;
     case Qt::Key_F9: OnShellKey(suite::KeyPower); return;
     case Qt::Key_F1:
     case Qt::Key_F4: return;

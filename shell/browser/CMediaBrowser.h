@@ -63,6 +63,9 @@ class CMediaBrowser : public CShellDialog {
   void ClearCatalog();
   void GoHome();
   void Back();
+  // The focused folder's box: information (its full path) or delete it from
+  // the catalogue.
+  void InfoBox();
 
   QImage Render();
 

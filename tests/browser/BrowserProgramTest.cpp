@@ -197,6 +197,29 @@ TEST_F(BrowserProgram, TwoDvdsOpenTheChooserAndItsSecondButtonPlaysTheSecond) {
   EXPECT_NE(suite::FindPeerWindow("DVD", *desktop_), 0u) << "the chooser stays open";
 }
 
+TEST_F(BrowserProgram, MenuKeyOnAFolderOffersToDeleteItFromTheCatalogue) {
+  const QString drive = env_.file("drive");
+  touch(drive + "/A/a.avi");
+  touch(drive + "/B/b.avi");
+  mapDrive('C', drive);
+  shell_ = startShell();
+  ASSERT_NE(shell_, 0u);
+  key(suite::KeyOk);
+  ASSERT_NE(waitFor("My computer"), 0u);
+  key(suite::KeyOk);
+  ASSERT_NE(waitFor("Movie"), 0u);
+  key(suite::KeyDown);
+  key(suite::KeyOk);
+  const QString entries = data_ + "Movie/C_Movie.dat";
+  ASSERT_TRUE(eventually([&] { return readAll(data_ + "Movie/C_Movie2.dat").size() == 16 && readAll(entries).size() == 2 * 788; }));
+  key(suite::KeyRight);
+  key(suite::KeyMenu);
+  ASSERT_NE(waitFor("MessageDlg"), 0u);
+  key(suite::KeyDown);  // "지우기"
+  key(suite::KeyOk);
+  EXPECT_TRUE(eventually([&] { return readAll(entries).size() == 788; })) << readAll(entries).size();
+}
+
 TEST_F(BrowserProgramWithWindowManager, ThePlayersDataWordTwoMinimisesTheShellForGood) {
   ASSERT_TRUE(playFirstMovie(env_.file("drive")));
   const WindowId player = waitFor("Lumicaster Movie Player");
