@@ -46,7 +46,6 @@ void touch(const QString& path) {
 
 class BrowserProgram : public ::testing::Test {
  protected:
-  explicit BrowserProgram(test::XServer::WindowManager wm = test::XServer::WindowManager::None) : server_(wm) {}
   void SetUp() override {
     ASSERT_TRUE(server_.ok()) << server_.error().toStdString();
     desktop_ = desktop::X11Desktop::create();
@@ -149,10 +148,6 @@ class BrowserProgram : public ::testing::Test {
   WindowId browser_ = 0;
 };
 
-class BrowserProgramWithWindowManager : public BrowserProgram {
- protected:
-  BrowserProgramWithWindowManager() : BrowserProgram(test::XServer::WindowManager::Openbox) {}
-};
 
 TEST_F(BrowserProgram, KeyCodesTakeTheShellFromTheMainMenuToThePlayerWithTheSeries) {
   const QString drive = env_.file("drive");
@@ -218,18 +213,6 @@ TEST_F(BrowserProgram, MenuKeyOnAFolderOffersToDeleteItFromTheCatalogue) {
   key(suite::KeyDown);  // "지우기"
   key(suite::KeyOk);
   EXPECT_TRUE(eventually([&] { return readAll(entries).size() == 788; })) << readAll(entries).size();
-}
-
-TEST_F(BrowserProgramWithWindowManager, ThePlayersDataWordTwoMinimisesTheShellForGood) {
-  ASSERT_TRUE(playFirstMovie(env_.file("drive")));
-  const WindowId player = waitFor("Lumicaster Movie Player");
-  ASSERT_NE(player, 0u);
-  // The user closed the player with its power key: the shell steps down.
-  desktop_->sendCopyData(shell_, player, suite::kCopyPlayerClosedByUser, QByteArray(8, '\0'));
-  ::kill(pid_t(desktop_->windowProcess(player)), SIGKILL);
-  ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow("Lumicaster Movie Player", *desktop_) == 0; }));
-  QThread::msleep(500);  // time for the shell to see the player's end
-  EXPECT_FALSE(viewable(browser_)) << "a player that asked for it leaves the shell minimised";
 }
 
 }  // namespace
