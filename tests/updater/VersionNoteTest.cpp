@@ -16,7 +16,8 @@ namespace {
 QString programDir() { return qEnvironmentVariable("LUMI_PROGRAM_DIR"); }
 
 TEST(VersionNoteTest, TheBuildStampsEveryProgramFile) {
-  for (const char* name : {"Lumicaster.exe", "CaptionBlend.ax", "Resources.dll"}) {
+  for (const char* name : {"Lumicaster.exe", "Lumicaster Manager.exe", "Cinevane.exe", "Freshwell.exe", "CaptionBlend.ax",
+                           "Resources.dll"}) {
     SCOPED_TRACE(name);
     const auto note = ReadVersionNote(programDir() + "/" + name);
     ASSERT_TRUE(note.has_value());
