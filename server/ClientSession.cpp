@@ -40,6 +40,7 @@ void ClientSession::setIdleTimeout(int ms) {
     connect(idle_, &QTimer::timeout, this, [this] { drop(QStringLiteral("idle")); });
   }
   idle_->stop();
+  idleMs_ = ms;
   if (ms > 0) {
     idle_->setInterval(ms);
     idle_->start();

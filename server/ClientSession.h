@@ -32,6 +32,7 @@ class ClientSession : public QObject {
   void setMaxUnsentBytes(qint64 bytes) { maxUnsent_ = bytes; }
   // A session that sends nothing for this long is dropped; 0: never.
   void setIdleTimeout(int ms);
+  int idleTimeout() const { return idleMs_; }
   // Ends the connection; `reason` goes to the server's diagnostics.
   void drop(const QString& reason);
   QString peerName() const { return peerName_; }
@@ -50,6 +51,7 @@ class ClientSession : public QObject {
   bool finished_ = false;
   qint64 maxUnsent_ = 1024 * 1024;
   QTimer* idle_ = nullptr;
+  int idleMs_ = 0;
 };
 
 }  // namespace lumi::server

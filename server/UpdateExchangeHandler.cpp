@@ -36,6 +36,7 @@ bool UpdateExchangeHandler::handle(ClientSession& session, const protocol::Serve
       return true;
     case code::AcceptUpdate:
       if (state_ != State::Offered) return ignore(session, c), true;
+      session.setIdleTimeout(idleBeforeOffer_);
       {
         qint64 total = 0;
         for (const CatalogueFile* file : pending_) total += file->archive.size();
@@ -92,6 +93,8 @@ void UpdateExchangeHandler::offer(ClientSession& session) {
     return;
   }
   state_ = State::Offered;
+  idleBeforeOffer_ = session.idleTimeout();
+  if (idleBeforeOffer_ > 0) session.setIdleTimeout(kAnswerTimeoutMs);
   if (catalogue_.answer == UpdateAnswer::NewVersion) {
     session.send(protocol::encodeMessage(code::NewVersion));
     return;

@@ -25,6 +25,9 @@ namespace lumi::server {
 class UpdateExchangeHandler : public ExchangeHandler {
  public:
   static constexpr int kMaxListedFiles = 10000;
+  // While the question is on the television the client is silent for as
+  // long as the user takes; the session waits up to this long for 2045.
+  static constexpr int kAnswerTimeoutMs = 3600 * 1000;
 
   UpdateExchangeHandler(const UpdateCatalogue& catalogue, int chunkSize)
       : catalogue_(catalogue), chunkSize_(chunkSize > 0 ? chunkSize : 1) {}
@@ -56,6 +59,7 @@ class UpdateExchangeHandler : public ExchangeHandler {
   qsizetype fileIndex_ = -1;
   qint64 offset_ = 0;
   bool reportedDisorder_ = false;
+  int idleBeforeOffer_ = 0;
 };
 
 }  // namespace lumi::server

@@ -303,6 +303,15 @@ TEST_F(UpdateService, SilentClientsCostNoMemoryAndAreDroppedWhenIdle) {
   for (auto& client : silent) EXPECT_TRUE(client->closedByServer(15000));
 }
 
+TEST_F(UpdateService, TheOfferWaitsForTheUserLongerThanTheIdleTimeout) {
+  start({"--idle-timeout", "1"});
+  Client client(port_);
+  client.listFiles({});
+  ASSERT_EQ(client.receive().code, 2033);
+  QThread::msleep(2500);
+  EXPECT_EQ(client.download().size(), 2u);
+}
+
 TEST_F(UpdateService, SessionsBeyondTheCapAreClosedAtOnce) {
   start({"--max-sessions", "2"});
   Client a(port_), b(port_);

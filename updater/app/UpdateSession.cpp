@@ -58,7 +58,12 @@ void UpdateSession::close() {
 }
 
 void UpdateSession::onMessage(qint32 messageCode, const QByteArray& payload) {
-  inactivity_.start();
+  // The question waits for the user, not for the server: no time-out while
+  // it is up (accept() starts it again).
+  if (messageCode == code::ServerVersion || messageCode == code::NewVersion)
+    inactivity_.stop();
+  else
+    inactivity_.start();
   switch (messageCode) {
     case code::NoUpdate:
       emit noUpdate();
