@@ -90,7 +90,7 @@ TEST_F(UpdateInstallerTest, UnpackThenInstallReplacesByRenameAndLeavesFilesInUse
   EXPECT_EQ(installed.pending, QStringList{"Freshwell.exe.Update"});
 }
 
-TEST_F(UpdateInstallerTest, AFailedCommitLeavesNoHalfWrittenFile) {
+TEST_F(UpdateInstallerTest, AFolderInTheWayStopsTheInstallationBeforeAnyProgramFileChanges) {
   writeFile(update() + "/Lumicaster.exe", "new shell");
   writeFile(update() + "/Zeta.exe", "new zeta");
   // The second target is a folder: it cannot be replaced.
@@ -100,9 +100,9 @@ TEST_F(UpdateInstallerTest, AFailedCommitLeavesNoHalfWrittenFile) {
   options.inUse = [](const QString&) { return false; };
   options.checkpoint = [&](const QString&) { ++checkpoints; };
   const InstallResult installed = InstallUpdate(update(), program(), {}, options);
-  // Staging succeeds (temporary files), the commit fails at the folder: the
-  // shell was renamed first, so it is new; nothing is half written.
   EXPECT_FALSE(installed.ok);
+  EXPECT_EQ(checkpoints, 0);  // the commit never started
+  EXPECT_EQ(readAll(program("Lumicaster.exe")), "old shell");
   for (const QString& name : programFiles()) EXPECT_FALSE(name.startsWith(".lumi-part-")) << name.toStdString();
 }
 

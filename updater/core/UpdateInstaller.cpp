@@ -129,6 +129,9 @@ InstallResult InstallUpdate(const QString& downloadFolder, const QString& progra
     s.finalName = s.pending ? target + QStringLiteral(".Update") : target;
     s.finalPath = QFile::encodeName(program.filePath(s.finalName));
     if (progress) progress({file.fileName(), 0, transfer::Percent(copied, totalSize).value_or(100)});
+    // A folder in the way would fail its rename in the middle of the commit.
+    if (QFileInfo(QFile::decodeName(s.finalPath)).isDir())
+      return abandon(s.finalName + QStringLiteral(": a folder has that name"));
 
     const int in = ::open(QFile::encodeName(file.filePath()).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return abandon(file.fileName() + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
