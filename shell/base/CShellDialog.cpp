@@ -22,9 +22,12 @@ constexpr int kPointerHideMs = 6000;
 constexpr int kPositionRestMs = 500;
 }
 
-CShellDialog::CShellDialog(CShellDialog* parent, ShellContext& context)
+CShellDialog::CShellDialog(CShellDialog* parent, ShellContext& context) : CShellDialog(parent, context, Layer::Screen) {}
+
+CShellDialog::CShellDialog(CShellDialog* parent, ShellContext& context, Layer layer)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint |
-                          (context.television() ? Qt::WindowStaysOnTopHint : Qt::WindowFlags())),
+                          (layer == Layer::Dialog && context.television() ? Qt::WindowStaysOnTopHint
+                                                                          : Qt::WindowFlags())),
       context_(context),
       parent_(parent) {
   setFixedSize(kShellWindowSize);
@@ -144,14 +147,13 @@ void CShellDialog::Restore() {
 }
 
 void CShellDialog::applyTelevisionLook() {
-  // In television mode nothing of the desktop (a panel, a dock) may cover the
-  // picture: the windows are kept above (from their creation on, since
-  // changing the flag later would make a new native window), and a screen
-  // that fills its monitor exactly asks to be full screen, which puts it
-  // above the panels without changing its size. Elsewhere the monitor keeps
-  // its size and the window stays a plain 800 x 600 one.
-  QWindow* handle = windowHandle();
-  if (!handle || !context_.television()) return;
+  // In television mode no panel or dock may cover the picture: a screen that
+  // fills its monitor exactly (the display was switched to 800 x 600) asks to
+  // be full screen, which puts it above the panels without changing its
+  // size. It is not kept above everything: the product site's browser and
+  // the movie player open over it. Where the monitor kept its size the
+  // window stays a plain 800 x 600 one.
+  if (!windowHandle() || !context_.television()) return;
   if (coversMain_ && !isMinimized() && !(windowState() & Qt::WindowFullScreen) &&
       context_.MonitorAt(frameGeometry()) == QRect(pos(), size()))
     setWindowState(windowState() | Qt::WindowFullScreen);

@@ -29,6 +29,13 @@ class CShellDialog : public QDialog {
   CShellDialog(CShellDialog* parent, ShellContext& context);
   ~CShellDialog() override;
 
+  // The place of a window of its own (the message dialogs): in television
+  // mode kept above the desktop's panels, since only the screens that fill
+  // the monitor can be full screen. Fixed at creation: a later change of the
+  // flag would make a new native window.
+  enum class Layer { Screen, Dialog };
+  CShellDialog(CShellDialog* parent, ShellContext& context, Layer layer);
+
   ShellContext& context() const { return context_; }
   desktop::WindowId windowId() const { return suiteWindow_ ? suiteWindow_->id() : 0; }
   CShellDialog* parentShellWindow() const { return parent_; }

@@ -29,13 +29,13 @@ const dialog::ChoiceVariant& variantOrNone(int templateId) {
 }  // namespace
 
 CMessageDlg::CMessageDlg(CShellDialog* parent, ShellContext& context, int buttonMode)
-    : CShellDialog(parent, context), model_(dialog::ShellForm(), buttonMode) {
+    : CShellDialog(parent, context, Layer::Dialog), model_(dialog::ShellForm(), buttonMode) {
   build(dialog::ShellForm().bitmaps);
 }
 
 CMessageDlg::CMessageDlg(CShellDialog* parent, ShellContext& context, const dialog::ChoiceVariant& variant,
                          const std::vector<dialog::ChoiceButton>& buttons)
-    : CShellDialog(parent, context), model_(dialog::ShellForm(), variant, buttons) {
+    : CShellDialog(parent, context, Layer::Dialog), model_(dialog::ShellForm(), variant, buttons) {
   build(variant.bitmaps);
 }
 

@@ -145,6 +145,26 @@ class ShellTelevision : public ::testing::Test {
     xcb_flush(c);
     return panel;
   }
+  // An ordinary program's window, as the browser's would be.
+  xcb_window_t startWindow() {
+    xcb_connection_t* c = desktop_->connection();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_window_t window = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 100, 100, 400, 300, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    xcb_map_window(c, window);
+    // Activated the way a program started from a panel or a launcher is.
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 2;
+    xcb_send_event(c, 0, screen->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+    return window;
+  }
   // The root's child that holds `window` (its window manager frame).
   xcb_window_t topLevelOf(xcb_window_t window) {
     xcb_connection_t* c = desktop_->connection();
@@ -201,11 +221,19 @@ TEST_F(ShellTelevision, NoPanelCoversThePicture) {
   ASSERT_NE(shell, 0u);
   ASSERT_TRUE(outputBecomes(kTelevision));
   EXPECT_TRUE(eventually([&] { return hasState(shell, "_NET_WM_STATE_FULLSCREEN"); }));
-  EXPECT_TRUE(hasState(shell, "_NET_WM_STATE_ABOVE"));
   EXPECT_TRUE(eventually([&] { return stackedAbove(xcb_window_t(shell), panel); }));
   EXPECT_TRUE(eventually([&] { return onScreen(shell) == QRect(0, 0, 800, 600); })) << str(onScreen(shell));
 
+  // The exit dialog stays with the shell, over the panel.
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyExit, 0);
+  WindowId dialog = 0;
+  ASSERT_TRUE(eventually([&] { return (dialog = suite::FindPeerWindow("MessageDlg", *desktop_)) != 0; }));
+  EXPECT_TRUE(eventually([&] { return stackedAbove(xcb_window_t(dialog), panel); }));
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyExit, 0);
+  ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow("MessageDlg", *desktop_) == 0; }));
+
   // The "내 컴퓨터" menu over it, and the minimised shell back again.
+  desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyChannelUp, 0);
   desktop_->post(shell, suite::WM_REMOTE_KEY, suite::KeyOk, 0);
   WindowId menu = 0;
   ASSERT_TRUE(eventually([&] { return (menu = suite::FindPeerWindow("My computer", *desktop_)) != 0; }));
@@ -217,6 +245,11 @@ TEST_F(ShellTelevision, NoPanelCoversThePicture) {
   EXPECT_TRUE(eventually([&] { return hasState(menu, "_NET_WM_STATE_FULLSCREEN"); }));
   EXPECT_TRUE(eventually([&] { return stackedAbove(xcb_window_t(menu), panel); }));
   EXPECT_TRUE(eventually([&] { return onScreen(menu) == QRect(0, 0, 800, 600); })) << str(onScreen(menu));
+
+  // A program opened from the shell (the product site's browser) comes over
+  // it: the shell is full screen, not above everything.
+  const xcb_window_t browser = startWindow();
+  EXPECT_TRUE(eventually([&] { return stackedAbove(browser, xcb_window_t(menu)); }));
 }
 
 TEST_F(ShellTelevision, WindowManagerCloseEndsTheShellAndGivesTheDisplayBack) {
