@@ -10,6 +10,7 @@
 
 #include "platform/registry/Registry.h"
 #include "platform/text/StringTable.h"
+#include "player/core/MovieFiles.h"
 #include "player/core/VolumeCurve.h"
 #include "player/engine/PlaybackEngine.h"
 #include "tests/player/PlayerMedia.h"
@@ -137,6 +138,16 @@ TEST_F(PlaybackEngineTest, EachKindOfMovieBuilds) {
     engine_.Close();
     EXPECT_EQ(engine_.graphState, PlaybackEngine::NoGraph);
   }
+}
+
+// The file-type test on the generated media: an MPEG-2 program stream saved
+// as ".mpg" is a "VOB" for the codec questions.
+TEST_F(PlaybackEngineTest, FileTypesOfGeneratedMedia) {
+  const std::pair<QString, QString> cases[] = {{media().mjpegAvi, "AVI"}, {media().mpeg4Avi, "AVI"},
+                                               {media().mpeg1, "MPG"},    {media().mpeg2AsMpg, "VOB"},
+                                               {media().wmv, "WMV"},      {media().mp3, ""},
+                                               {media().wav, "AVI"},      {media().notAMovie, ""}};
+  for (const auto& [path, type] : cases) EXPECT_EQ(FileTypeOf(path), type) << path.toStdString();
 }
 
 TEST_F(PlaybackEngineTest, CaptionBlendSitsBeforeTheRendererAndIsRegisteredOnlyWhileBuilding) {
