@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <gst/gst.h>
 #include <cstdio>
 
 #include "common/suite/PeerWindows.h"
@@ -124,6 +125,18 @@ bool CCinevaneDlg::start() {
   claimKeys();
   if (commandLine_.isEmpty()) {
     PlayerMessageBox::show(nullptr, 270);
+    exitCode_ = 0;
+    return false;
+  }
+  // Without any video sink to draw with, ask before going on (the answer No
+  // ends the player); a display without XVideo is not such a case.
+  auto exists = [](const char* name) {
+    GstElementFactory* factory = gst_element_factory_find(name);
+    if (factory) gst_object_unref(factory);
+    return factory != nullptr;
+  };
+  if (!exists("ximagesink") && !exists("xvimagesink") &&
+      PlayerMessageBox::show(nullptr, 266, 267, PlayerMessageBox::YesNo) != 1) {
     exitCode_ = 0;
     return false;
   }
@@ -361,9 +374,8 @@ void CCinevaneDlg::PlayPrevious() {
   stopHold();
   CloseCommand();
   playlist_.previous();
-  playState = 0;
+  playState = 0;  // Play shows "Play (n/m)" from the not-started state
   Play();
-  setStatus(QStringLiteral("Play (%1/%2)").arg(playlist_.index() + 1).arg(playlist_.size()));
 }
 
 void CCinevaneDlg::PlayNext() {
@@ -373,7 +385,6 @@ void CCinevaneDlg::PlayNext() {
   playlist_.next();
   playState = 0;
   Play();
-  setStatus(QStringLiteral("Play (%1/%2)").arg(playlist_.index() + 1).arg(playlist_.size()));
 }
 
 void CCinevaneDlg::endOfMovie() {
@@ -384,7 +395,6 @@ void CCinevaneDlg::endOfMovie() {
     playlist_.next();
     playState = 0;
     Play();
-    setStatus(QStringLiteral("Play (%1/%2)").arg(playlist_.index() + 1).arg(playlist_.size()));
     return;
   }
   setStatus(QStringLiteral("The End"));
