@@ -136,6 +136,22 @@ class ManagerProgram : public ::testing::Test {
     if (!eventually([&] { return manager::portDevice(1) == device; })) return nullptr;
     return remote;
   }
+  // Once it has connected the receiver the manager starts the updater
+  // silently, and the updater's window may take the front from the window
+  // a test drives. Waits until the manager holds the receiver's device open
+  // and no updater of the build runs any more.
+  bool receiverOpenAndUpdaterDone(QProcess* manager) {
+    const QString device = manager::portDevice(1);
+    if (!eventually([&] { return openFiles(manager->processId()).contains(device); })) return false;
+    const QString updater = QFileInfo(test::binary("Freshwell.exe")).canonicalFilePath();
+    return eventually([&] {
+      for (const QString& pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (pid.toLongLong() > 0 && !updater.isEmpty() &&
+            QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() == updater)
+          return false;
+      return true;
+    }, 30000);
+  }
   void press(QProcess* remote, const char* button) {
     remote->write(QByteArray(button) + '\n');
     remote->waitForBytesWritten(1000);
@@ -280,9 +296,10 @@ TEST_F(ManagerProgram, AnEndSignalGoesThroughTheExitSteps) {
 TEST_F(ManagerProgram, TheRemoteDrivesTheShellAndExitEndsIt) {
   QProcess* remote = startRemote();
   ASSERT_TRUE(remote) << "the virtual remote did not map COM1";
-  startManager();
+  QProcess* managerProcess = startManager();
   const WindowId manager = waitFor(kManager);
   ASSERT_NE(manager, 0u);
+  ASSERT_TRUE(receiverOpenAndUpdaterDone(managerProcess));
   QProcess* shellProcess = start(test::binary("Lumicaster.exe"));
   const WindowId shell = waitFor("LUMICASTER");
   ASSERT_NE(shell, 0u);
@@ -320,9 +337,10 @@ TEST_F(ManagerProgram, TwoStartsAtOnceLeaveOneManager) {
 TEST_F(ManagerProgram, PowerWithoutAShellStartsItFromTheManagersFolder) {
   QProcess* remote = startRemote();
   ASSERT_TRUE(remote);
-  startManager();
+  QProcess* managerProcess = startManager();
   const WindowId manager = waitFor(kManager);
   ASSERT_NE(manager, 0u);
+  ASSERT_TRUE(receiverOpenAndUpdaterDone(managerProcess));
   suite::BringToForeground(manager, *desktop_);
   ASSERT_TRUE(eventually([&] { return desktop_->foregroundWindow() == manager; }));
   press(remote, "Power");
