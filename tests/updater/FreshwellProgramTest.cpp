@@ -206,6 +206,23 @@ TEST_F(FreshwellProgram, NoOnTheQuestionChangesNothing) {
   EXPECT_EQ(recordedVersion(), "");
 }
 
+TEST_F(FreshwellProgram, WithoutTheResourceLibraryTheUpdaterSaysSoAndEndsTellingTheManager) {
+  QFile::remove(programs_ + "/Resources.dll");
+  // A window titled like the manager that records what it is sent.
+  const QString log = env_.file("manager.log");
+  start(test::binary("suite-test-window"), {"--window-title", suite::managerTitle(), "--log", log}, false);
+  ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow(suite::managerTitle(), *desktop_) != 0; }, 20000));
+  QProcess* updater = startUpdater();
+  ASSERT_TRUE(updater->waitForFinished(30000));
+  EXPECT_NE(updater->exitCode(), 0);
+  QByteArray seen;
+  EXPECT_TRUE(eventually([&] {
+    QFile file(log);
+    seen = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return seen.contains("send 0x472 ");  // WM_UPDATER_CLOSED
+  }, 10000)) << seen.constData();
+}
+
 TEST_F(FreshwellProgram, NoServerAnsweringEndsTheUpdaterQuietly) {
   port_ = 1;  // nothing listens there
   QProcess* updater = startUpdater();

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace lumi::updater {
 
@@ -20,6 +21,19 @@ namespace {
 
 constexpr char kProgId[] = "Freshwell.Application";
 constexpr char kClassId[] = "{D2946DF1-3372-410C-BAF3-0F7940A7B89D}";
+
+// A start-up failure: the system message box, which also closes by itself
+// (no remote reaches it), and the manager told that the updater has closed,
+// so that it goes on as after any other end of the updater.
+void startupFailure(const QString& text) {
+  QMessageBox box(QMessageBox::Critical, QString(), text, QMessageBox::Ok);
+  bool ok = false;
+  const int ms = qEnvironmentVariableIntValue("LUMICASTER_UPDATER_NOTICE_MS", &ok);
+  QTimer::singleShot(ok && ms > 0 ? ms : 5000, &box, [&box] { box.done(QMessageBox::Ok); });
+  box.exec();
+  if (const desktop::WindowId manager = suite::FindPeerWindow(suite::managerTitle()))
+    desktop::Desktop::instance().send(manager, suite::WM_UPDATER_CLOSED, 0, 0);
+}
 
 // The automation class's registration entries, refreshed at every start.
 void registerAutomationClass() {
@@ -40,20 +54,19 @@ std::optional<QString> prepareRegistry() {
   using registry::Root;
   const QString suiteKey = text::str(strings::SuiteKey);
   if (!Key::create(Root::CurrentUser, suiteKey).isOpen()) {
-    QMessageBox::critical(nullptr, QString(), QStringLiteral("Fail to create the Registry key"));
+    startupFailure(QStringLiteral("Fail to create the Registry key"));
     return std::nullopt;
   }
   Key client = Key::create(Root::CurrentUser, suiteKey + QStringLiteral("\\Client"));
   if (!client.isOpen()) {
-    QMessageBox::critical(nullptr, QString(), QStringLiteral("Fail to create the Registry [Client] section key"));
+    startupFailure(QStringLiteral("Fail to create the Registry [Client] section key"));
     return std::nullopt;
   }
   QString path;
   if (!client.readString(QStringLiteral("Path"), path) || path.isEmpty()) {
     path = QApplication::applicationDirPath() + QLatin1Char('/');
     if (!client.writeString(QStringLiteral("Path"), path)) {
-      QMessageBox::critical(nullptr, QString(),
-                            QStringLiteral("Fail to write the Registry default [Path] entry key in [Client] section key"));
+      startupFailure(QStringLiteral("Fail to write the Registry default [Path] entry key in [Client] section key"));
       return std::nullopt;
     }
   }
@@ -83,7 +96,7 @@ int RunUpdater(int argc, char** argv) {
 
   resources::ResourceLibrary resourceLibrary;
   if (!resourceLibrary.load(QApplication::applicationDirPath())) {
-    QMessageBox::critical(nullptr, QString(), QStringLiteral("Resources.dll이 없습니다."));
+    startupFailure(QStringLiteral("Resources.dll이 없습니다."));
     return 1;
   }
   resources::ScopedBitmapSource bitmaps(&resourceLibrary);
