@@ -82,27 +82,40 @@ bool receive(int fd, qint32& code, QByteArray& payload) {
   return length == 0 || readAll(fd, payload.data(), length);
 }
 
-// One whole update exchange; the archive received, empty on failure.
+// One whole update exchange; the archive received, empty on failure. Chunk
+// bytes are read straight into the archive, as a plain reader would.
 QByteArray updateClient(quint16 port) {
   const int fd = connectTo(port);
   if (fd < 0) return {};
   QByteArray archive;
+  qint64 used = 0;
   sendMessage(fd, 2067);
   qint32 code = 0;
   QByteArray payload;
   if (!receive(fd, code, payload) || code != 2033) return close(fd), QByteArray();
   sendMessage(fd, 2045);
-  while (receive(fd, code, payload)) {
+  for (;;) {
+    char header[8];
+    if (!readAll(fd, header, 8)) break;
+    qint32 length = 0;
+    std::memcpy(&code, header, 4);
+    std::memcpy(&length, header + 4, 4);
+    if (code == 2042 || code == 2043 || code == 2044) {
+      qint32 n = 0;
+      if (!readAll(fd, reinterpret_cast<char*>(&n), 4) || n != length - 4) break;
+      if (archive.size() < used + n) archive.resize(std::max<qint64>(used + n, 3 * 1024 * 1024));
+      if (!readAll(fd, archive.data() + used, n)) break;
+      used += n;
+      sendMessage(fd, code == 2044 ? 2041 : 2043);
+      continue;
+    }
+    payload.resize(length);
+    if (length > 0 && !readAll(fd, payload.data(), length)) break;
     switch (code) {
       case 2047: case 2041: sendMessage(fd, 2049); break;
       case 2038: sendMessage(fd, 2042); break;
-      case 2042: case 2043: case 2044: {
-        archive += payload.mid(4);
-        sendMessage(fd, code == 2044 ? 2041 : 2043);
-        break;
-      }
       case 2048: sendMessage(fd, 2051); break;
-      case 2051: close(fd); return archive;
+      case 2051: close(fd); archive.truncate(used); return archive;
       default: close(fd); return {};
     }
   }
