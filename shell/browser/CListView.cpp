@@ -39,12 +39,7 @@ CListView::CListView(int controlId, QWidget* parent)
     scrollTick_.start();
   });
   connect(&scrollTick_, &QTimer::timeout, this, &CListView::tick);
-  connect(&activation_, &QTimer::timeout, this, [this] {
-    const int item = model_.rowItem(pressedRow_);
-    pressedRow_ = -1;
-    update();
-    if (item >= 0) emit activated(id_, item);
-  });
+  connect(&activation_, &QTimer::timeout, this, &CListView::activatePressed);
 }
 
 void CListView::BuildRows(int rows, bool dim) {
@@ -88,6 +83,19 @@ void CListView::ActivateFocused() {
   pressedRow_ = model_.focusedRow();
   update();
   activation_.start();
+}
+
+void CListView::FinishActivation() {
+  if (!activation_.isActive()) return;
+  activation_.stop();
+  activatePressed();
+}
+
+void CListView::activatePressed() {
+  const int item = model_.rowItem(pressedRow_);
+  pressedRow_ = -1;
+  update();
+  if (item >= 0) emit activated(id_, item);
 }
 
 void CListView::SetHasFocus(bool on) {

@@ -34,6 +34,9 @@ class CListView : public QWidget {
   bool Move(int key);
   // As OK: the focused row looks pressed and is activated 100 ms later.
   void ActivateFocused();
+  // An activation still waiting for its 100 ms happens now: a key that
+  // comes before it never overtakes it.
+  void FinishActivation();
   // Whether the page shows the focus in this list.
   void SetHasFocus(bool on);
   bool hasListFocus() const { return hasFocus_; }
@@ -64,6 +67,7 @@ class CListView : public QWidget {
   QRect textRect(int row) const;
   int rowAt(QPoint p) const;
   void focusChangedInternally();
+  void activatePressed();
   void restartScroll();
   void tick();
 

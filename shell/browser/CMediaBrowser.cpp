@@ -434,6 +434,10 @@ void CMediaBrowser::moveFocus(int code) {
 }
 
 void CMediaBrowser::OnShellKey(int code) {
+  // A row pressed by the last OK acts before this key is looked at.
+  for (CListView* list : {side_, folderList_, fileView_}) {
+    if (QPointer<CListView> alive = list) alive->FinishActivation();
+  }
   switch (code) {
     case suite::KeyOk:
       if (area_ == Area::SideMenu) side_->ActivateFocused();

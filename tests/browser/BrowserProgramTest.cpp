@@ -115,19 +115,16 @@ class BrowserProgram : public ::testing::Test {
     }
     key(suite::KeyRight);  // into the folder list
     key(suite::KeyOk);     // open "Films"
-    // OK on the first file once the file list shows.
-    return eventually([&] {
-      if (!launches().isEmpty()) return true;
-      key(suite::KeyOk);
-      QThread::msleep(400);
-      return !launches().isEmpty();
-    }, 15000);
+    key(suite::KeyOk);     // its first movie: a key never overtakes the OK before it
+    return eventually([&] { return !launches().isEmpty(); });
   }
 
   void key(int code) { desktop_->post(shell_, suite::WM_REMOTE_KEY, code, 0); }
+  // The window once it shows: then it is the current window, which the
+  // main window hands the keys to.
   WindowId waitFor(const QString& title) {
     WindowId w = 0;
-    eventually([&] { return (w = suite::FindPeerWindow(title, *desktop_)) != 0; });
+    eventually([&] { return (w = suite::FindPeerWindow(title, *desktop_)) != 0 && viewable(w); });
     return w;
   }
   bool viewable(WindowId window) {
@@ -160,7 +157,8 @@ TEST_F(BrowserProgram, KeyCodesTakeTheShellFromTheMainMenuToThePlayerWithTheSeri
   EXPECT_EQ(readAll(data_ + "Recent.dat").size(), 4 + 1280);
 
   // While the player runs, keys go to it and nothing moves in the shell.
-  const WindowId player = waitFor("Lumicaster Movie Player");
+  WindowId player = 0;
+  eventually([&] { return (player = suite::FindPeerWindow("Lumicaster Movie Player", *desktop_)) != 0; });
   ASSERT_NE(player, 0u);
   EXPECT_TRUE(eventually([&] { return !viewable(browser); })) << "the browser steps aside while the player runs";
   key(suite::KeyDown);
@@ -213,6 +211,43 @@ TEST_F(BrowserProgram, MenuKeyOnAFolderOffersToDeleteItFromTheCatalogue) {
   key(suite::KeyDown);  // "지우기"
   key(suite::KeyOk);
   EXPECT_TRUE(eventually([&] { return readAll(entries).size() == 788; })) << readAll(entries).size();
+}
+
+TEST_F(BrowserProgram, SortEntriesStoreWhatTheirLabelsSay) {
+  mapDrive('C', env_.file("drive"));
+  QDir().mkpath(env_.file("drive"));
+  shell_ = startShell();
+  ASSERT_NE(shell_, 0u);
+  auto stored = [](const char* name) {
+    quint32 value = 99;
+    Key::open(Root::CurrentUser, kRoot).readDWord(name, value);
+    return value;
+  };
+  // Opens the browser, opens the sort entries, chooses entry `entry`
+  // (1 이름정렬, 2 날짜정렬, 3 크기정렬) `times` times and leaves, which
+  // writes the values.
+  auto choose = [&](int entry, int times) {
+    key(suite::KeyOk);  // "영 화" on the "내 컴퓨터" menu
+    ASSERT_NE(waitFor("Movie"), 0u);
+    key(suite::KeyOk);  // "정 렬"
+    for (int i = 0; i < entry; ++i) key(suite::KeyDown);
+    for (int i = 0; i < times; ++i) {
+      key(suite::KeyOk);
+      QThread::msleep(300);  // the activation comes 100 ms after OK
+    }
+    key(suite::KeyExit);
+    ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow("Movie", *desktop_) == 0; }));
+  };
+  key(suite::KeyOk);  // "내 컴퓨터"
+  ASSERT_NE(waitFor("My computer"), 0u);
+  choose(2, 1);
+  EXPECT_EQ(stored("SortType"), 2u) << "날짜정렬 sorts by date";
+  EXPECT_EQ(stored("SortState"), 0u);
+  choose(3, 1);
+  EXPECT_EQ(stored("SortType"), 3u) << "크기정렬 sorts by size";
+  choose(1, 2);
+  EXPECT_EQ(stored("SortType"), 1u);
+  EXPECT_EQ(stored("SortState"), 1u) << "the same sort twice turns the order round";
 }
 
 }  // namespace
