@@ -67,7 +67,7 @@ PlayerMedia make() {
   } jobs[] = {
       {video("red", 75) + " ! jpegenc ! avimux name=m ! filesink location=" + m.mjpegAvi + " " + audio(130) + " ! " +
        pcm + " ! m."},
-      {video("smpte", 300, 160, 120) + " ! jpegenc ! avimux name=m ! filesink location=" + m.longAvi + " " +
+      {video("red", 300, 160, 120) + " ! jpegenc ! avimux name=m ! filesink location=" + m.longAvi + " " +
        audio(520) + " ! " + pcm + " ! m."},
       {video("smpte", 75) + " ! avenc_mpeg4 bitrate=600000 ! avimux name=m ! filesink location=" + m.mpeg4Avi + " " +
        audio(130) + " ! audioconvert ! lamemp3enc ! mpegaudioparse ! m."},

@@ -8,7 +8,7 @@ namespace lumi::test {
 struct PlayerMedia {
   QString folder;
   QString mjpegAvi;   // 320x240 red MJPEG + PCM, 3 s
-  QString longAvi;    // 160x120 MJPEG + PCM, 12 s
+  QString longAvi;    // 160x120 red MJPEG + PCM, 12 s
   QString mpeg4Avi;   // 320x240 MPEG-4 (FMP4) + MP3, 3 s
   QString mpeg1;      // MPEG-1 program stream, 352x288 + MP2, 2 s
   QString mpeg2AsMpg; // MPEG-2 program stream saved as ".mpg"
