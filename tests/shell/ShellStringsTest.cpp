@@ -20,4 +20,7 @@ TEST(ShellStrings, TableParsesInBothLanguages) {
   EXPECT_EQ(en.text(3230), "Lumicaster Manager");
   EXPECT_EQ(en.text(3317), "Switch to User Defined Design\nAdjust settings on Manager program");
   EXPECT_EQ(ko.text(3190), "LUMICASTER");
+  // The refused power-off, in both languages.
+  EXPECT_EQ(ko.text(3340), "전원을 끌 수 없습니다.\n시스템이 전원 끄기를 거부하였습니다.");
+  EXPECT_EQ(en.text(3340), "Cannot turn off the PC.\nThe system refused to power off.");
 }
