@@ -220,6 +220,34 @@ TEST_F(PlaybackEngineTest, UnknownFilesEndThePlayer) {
   EXPECT_EQ(ui_.quitCode, 1);
 }
 
+// The overlay method on a sink that opens (the seam stands in for Xv): no
+// caption filter, the colour key, and the colour controls on the sink's
+// GstColorBalance with its range mapped onto the curve.
+TEST_F(PlaybackEngineTest, TheOverlayMethodUsesTheSinksColourControls) {
+  qputenv("LUMICASTER_OVERLAY_SINK", "videobalance name=balance ! fakevideosink");
+  ASSERT_EQ(engine_.Open(media().mjpegAvi, {3, true}), lumi::com::S_OK);
+  qunsetenv("LUMICASTER_OVERLAY_SINK");
+  EXPECT_TRUE(engine_.overlayMode);
+  EXPECT_FALSE(engine_.mixingMode);
+  EXPECT_EQ(engine_.colorKey, 0x040404u);
+  EXPECT_TRUE(ui_.messages.isEmpty());
+  GstElement* blend = gst_bin_get_by_name(GST_BIN(engine_.pipeline()), "Caption Blend");
+  EXPECT_EQ(blend, nullptr);
+  if (blend) gst_object_unref(blend);
+  // videobalance: brightness -1..1 around 0, contrast and saturation 0..2 around 1.
+  EXPECT_EQ(engine_.defaultBrightness, 5000);
+  EXPECT_EQ(engine_.defaultContrast, 10000);
+  GstElement* balance = gst_bin_get_by_name(GST_BIN(engine_.pipeline()), "balance");
+  ASSERT_NE(balance, nullptr);
+  engine_.SetColorControls(100, 50, 0);
+  double brightness = 0, contrast = 0, saturation = 0;
+  g_object_get(balance, "brightness", &brightness, "contrast", &contrast, "saturation", &saturation, nullptr);
+  EXPECT_NEAR(brightness, 1.0, 0.01);   // 9999 of 10000
+  EXPECT_NEAR(contrast, 1.0, 0.01);     // 9999 of 20000: the default
+  EXPECT_NEAR(saturation, 0.0, 0.01);
+  gst_object_unref(balance);
+}
+
 TEST_F(PlaybackEngineTest, SeeksStayWithinTheMovie) {
   ASSERT_EQ(engine_.Open(media().mjpegAvi, {3, false}), lumi::com::S_OK);
   const std::int64_t duration = engine_.duration;
