@@ -2,6 +2,7 @@
 // commit, names matching ignoring case, files in use left as ".Update"
 // copies, and a failure before the commit that changes nothing.
 #include "tests/transfer/ZipFixture.h"
+#include "updater/core/ProgressTexts.h"
 #include "updater/core/UpdateInstaller.h"
 #include "updater/core/UpdateList.h"
 
@@ -41,6 +42,19 @@ class UpdateInstallerTest : public ::testing::Test {
   }
   QTemporaryDir top;
 };
+
+TEST(ChunkTextGateTest, TextsChangeOnThe1st31st61stNextChunkOfTheRunAndOnEveryFirstAndLastChunk) {
+  ChunkTextGate gate;
+  std::vector<int> refreshed;
+  for (int n = 1; n <= 70; ++n) {
+    if (gate.refresh(2043)) refreshed.push_back(n);
+    if (n == 40) {  // a new file in between: its first and last chunks, and the count goes on
+      EXPECT_TRUE(gate.refresh(2044));
+      EXPECT_TRUE(gate.refresh(2042));
+    }
+  }
+  EXPECT_EQ(refreshed, (std::vector<int>{1, 31, 61}));
+}
 
 TEST(UpdateFlagsTest, KnownArchivesSetTheirFlagsIgnoringCase) {
   struct Row {

@@ -27,8 +27,6 @@ namespace lumi::updater {
 namespace {
 
 constexpr char kClientKey[] = "Software\\Quelmar\\Lumicaster\\Client";
-// Refresh the transfer texts on every 30th chunk; the bars move on each.
-constexpr qint64 kTextRefreshChunks = 30;
 
 int noticeMs() {
   bool ok = false;
@@ -196,10 +194,7 @@ void FreshwellWindow::showProgress(const transfer::TransferStep& step) {
       return;
     case Kind::Chunk:
     case Kind::FileCompleted: {
-      // The texts change on the 1st, 31st, 61st ... 2043 of the run; the
-      // first and last chunk of a file always refresh them.
-      const bool refresh = step.code != 2043 || chunkCounter_++ % kTextRefreshChunks == 0;
-      if (refresh) setTexts(t->fileName(), t->filePosition(), t->fileSize(), t->totalReceived(), t->totalSize());
+      if (textGate_.refresh(step.code)) setTexts(t->fileName(), t->filePosition(), t->fileSize(), t->totalReceived(), t->totalSize());
       if (auto percent = transfer::Percent(t->filePosition(), t->fileSize())) fileBar_->setValue(*percent);
       if (auto percent = transfer::Percent(t->totalReceived(), t->totalSize())) totalBar_->setValue(*percent);
       return;

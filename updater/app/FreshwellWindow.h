@@ -4,6 +4,7 @@
 // download. Every way out runs finish(), which tells the manager that the
 // updater has closed, so the manager always goes on.
 #include "updater/app/UpdateSession.h"
+#include "updater/core/ProgressTexts.h"
 #include "updater/core/UpdateInstaller.h"
 
 #include <QLabel>
@@ -48,7 +49,7 @@ class FreshwellWindow : public QWidget {
   UpdateFlags flags_;
   bool finishing_ = false;
   bool installing_ = false;
-  qint64 chunkCounter_ = 0;
+  ChunkTextGate textGate_;
   QString pendingVersion_;
 
   QLabel* headline_;
