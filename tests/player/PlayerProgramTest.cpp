@@ -8,6 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <arpa/inet.h>
+#include <atomic>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 #include "common/suite/PeerWindows.h"
 #include "common/suite/SuiteMessages.h"
@@ -144,6 +150,64 @@ quint32 rootPixel(int x, int y) {
   return pixel & 0xFFFFFF;
 }
 
+// A plain HTTP server on loopback serving one file to every request, on a
+// thread of its own (the test's waits do not run an event loop).
+class FileServer {
+ public:
+  explicit FileServer(const QString& path) {
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly)) body_ = f.readAll();
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::listen(fd_, 8);
+    socklen_t len = sizeof a;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+    port_ = ntohs(a.sin_port);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~FileServer() {
+    stop_ = true;
+    ::shutdown(fd_, SHUT_RDWR);
+    ::close(fd_);
+    thread_.join();
+  }
+  int port() const { return port_; }
+  int requests() const { return requests_; }
+
+ private:
+  void serve() {
+    while (!stop_) {
+      const int client = ::accept(fd_, nullptr, nullptr);
+      if (client < 0) return;
+      QByteArray request;
+      char buffer[4096];
+      while (!request.contains("\r\n\r\n")) {
+        const ssize_t n = ::read(client, buffer, sizeof buffer);
+        if (n <= 0) break;
+        request.append(buffer, n);
+      }
+      ++requests_;
+      const QByteArray reply = "HTTP/1.0 200 OK\r\nContent-Type: video/x-msvideo\r\nContent-Length: " +
+                               QByteArray::number(body_.size()) + "\r\n\r\n" + body_;
+      for (qsizetype at = 0; at < reply.size();) {
+        const ssize_t n = ::send(client, reply.constData() + at, size_t(reply.size() - at), MSG_NOSIGNAL);
+        if (n <= 0) break;
+        at += n;
+      }
+      ::close(client);
+    }
+  }
+  QByteArray body_;
+  int fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> requests_{0};
+  std::thread thread_;
+};
+
 bool reddish(quint32 rgb) { return ((rgb >> 16) & 0xFF) > 200 && ((rgb >> 8) & 0xFF) < 60 && (rgb & 0xFF) < 60; }
 
 }  // namespace
@@ -232,6 +296,18 @@ TEST_F(PlayerProgramTest, AnUnknownCodecAsksAndCancelEndsThePlayer) {
   key(suite::KeyExit);  // reaches the question through the player's window
   ASSERT_TRUE(player->finished());
   EXPECT_EQ(player->exitCode(), 1);
+}
+
+// "mms" addresses are opened as they stand, without an existence check;
+// "mmsh" is HTTP underneath.
+TEST_F(PlayerProgramTest, AStreamAddressPlaysWithoutAFile) {
+  FileServer server(media().mjpegAvi);
+  const QString address = QStringLiteral("mmsh://127.0.0.1:%1/clip.avi").arg(server.port());
+  auto player = startPlayer(address);
+  ASSERT_TRUE(player->waitFor("[play] " + address)) << player->dump().toStdString();
+  EXPECT_TRUE(player->waitFor("[status] Play"));
+  EXPECT_GE(server.requests(), 1);
+  EXPECT_TRUE(player->linesStarting("[message]").isEmpty());
 }
 
 TEST_F(PlayerProgramTest, CommandLinesThatPlayNothing) {
