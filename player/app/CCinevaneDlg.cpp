@@ -144,9 +144,11 @@ bool CCinevaneDlg::start() {
   QScreen* screen = suiteScreen();
   setGeometry(screen->geometry());
   showFullScreen();
-  inhibitor_ = std::make_unique<SleepInhibitor>();
   QApplication::processEvents();
-  return dispatchCommandLine() && !ended_;
+  const bool running = dispatchCommandLine() && !ended_;
+  // Asked once the picture is up: the system bus may be slow to answer.
+  if (running) inhibitor_ = std::make_unique<SleepInhibitor>();
+  return running;
 }
 
 bool CCinevaneDlg::dispatchCommandLine() {
