@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "common/resources/BitmapIds.h"
@@ -114,12 +115,20 @@ CMediaBrowser::CMediaBrowser(CShellDialog* parent, ShellContext& context, KindSe
   connect(fileView_, &CListView::hovered, this, [this] { setArea(Area::Files); });
   connect(fileView_, &CListView::focusChanged, this, [this](int, int item) { views_[drive_].file = item; });
 
-  connect(catalogs_.get(), &library::DriveCatalogs::entryAdded, this, [this](int d) {
-    if (d == drive_ && !showingFiles()) refreshFolders(true);
+  // Finds and progress are shown at most four times a second: a scan of a
+  // big drive must not keep the page repainting while the remote's keys wait.
+  scanRefresh_.setSingleShot(true);
+  scanRefresh_.setInterval(250);
+  connect(&scanRefresh_, &QTimer::timeout, this, [this] {
+    if (!showingFiles()) refreshFolders(true);
+    update(kStatusRect);
+    update(kCounterRect);
   });
-  connect(catalogs_.get(), &library::DriveCatalogs::progressChanged, this, [this](int d) {
-    if (d == drive_) update(kStatusRect);
-  });
+  auto refreshSoon = [this](int d) {
+    if (d == drive_ && !scanRefresh_.isActive()) scanRefresh_.start();
+  };
+  connect(catalogs_.get(), &library::DriveCatalogs::entryAdded, this, refreshSoon);
+  connect(catalogs_.get(), &library::DriveCatalogs::progressChanged, this, refreshSoon);
   connect(catalogs_.get(), &library::DriveCatalogs::scanEnded, this, [this](int d, library::ScanEnd end) {
     if (end == library::ScanEnd::FilesFailed && d == drive_) ShowMessage(3214);
     sortShown();
@@ -556,13 +565,13 @@ void CMediaBrowser::paintContent(QPainter& painter) {
   }
 }
 
-void CMediaBrowser::paintEvent(QPaintEvent*) {
-  QImage frame(kShellWindowSize, QImage::Format_RGB32);
-  QPainter painter(&frame);
-  painter.drawImage(0, 0, background_);
+void CMediaBrowser::paintEvent(QPaintEvent* e) {
+  // Qt's backing store is the off-screen picture; only the damaged part is
+  // drawn again.
+  QPainter painter(this);
+  painter.setClipRegion(e->region());
+  painter.drawImage(e->rect(), background_, e->rect());
   paintContent(painter);
-  painter.end();
-  QPainter(this).drawImage(0, 0, frame);
 }
 
 QImage CMediaBrowser::Render() { return grab().toImage(); }

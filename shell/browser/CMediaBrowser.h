@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 
@@ -120,6 +121,7 @@ class CMediaBrowser : public CShellDialog {
   QStringList files_;
   QString openedFolder_;
   QImage background_;
+  QTimer scanRefresh_;
   CListView* side_ = nullptr;
   CListView* folderList_ = nullptr;
   CListView* fileView_ = nullptr;

@@ -1,6 +1,8 @@
 #include "shell/library/CSearchThread.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -66,6 +68,13 @@ bool CSearchThread::busy(MediaKind kind, int driveIndex, const QString& dataDir)
 }
 
 void CSearchThread::run() {
+  // The scan gives way to the user-interface thread: the remote's keys are
+  // answered first, and the walk takes what CPU and disk time is left.
+  const auto tid = ::syscall(SYS_gettid);
+  (void)::setpriority(PRIO_PROCESS, id_t(tid), 10);
+  constexpr int kIoprioClassBestEffort = 2, kIoprioClassShift = 13, kIoprioWhoProcess = 1;
+  (void)::syscall(SYS_ioprio_set, kIoprioWhoProcess, tid, (kIoprioClassBestEffort << kIoprioClassShift) | 7);
+
   const ScanRequest& r = request_;
   total_ = r.usedBytes ? r.usedBytes(r.root) : UsedBytesOnDisk(r.root);
   emit measured(r.driveIndex, total_);
