@@ -264,6 +264,24 @@ TEST_F(PlayerProgramTest, PauseSeekVolumeAndStopKeepTheirPlaceAndARestartResumes
   EXPECT_TRUE(again->waitFor("[seek] 10000 ms")) << again->dump().toStdString();
 }
 
+// A resume point brings the movie back there; the arrow step stops at the end
+// of the movie, and a movie played to its end keeps no resume point.
+TEST_F(PlayerProgramTest, TheArrowStepStopsAtTheEndAndTheEndForgetsTheResumePoint) {
+  ASSERT_TRUE(Key::create(Root::CurrentUser, kPlayerKey + "\\Bookmark").writeDWord("long.avi", 5));
+  auto player = startPlayer(media().longAvi);
+  ASSERT_TRUE(player->waitFor("[seek] 5000 ms")) << player->dump().toStdString();
+  key(suite::KeyRight);
+  ASSERT_TRUE(player->waitFor("[status] The End")) << player->dump().toStdString();
+  // The step went to the movie's end, not ten seconds past the resume point.
+  const QStringList seeks = player->linesStarting("[seek] ");
+  ASSERT_GE(seeks.size(), 2);
+  const int target = seeks[1].section(' ', 1, 1).toInt();
+  EXPECT_TRUE(target >= 12000 && target < 12200) << seeks.join(", ").toStdString();  // the 12-s movie's length
+  quint32 seconds = 0;
+  EXPECT_FALSE(Key::open(Root::CurrentUser, kPlayerKey + "\\Bookmark").readDWord("long.avi", seconds));
+  EXPECT_EQ(desktop_->send(playerWindow(), suite::WM_SUITE_PING, 0, 0), 1);  // it stays open
+}
+
 TEST_F(PlayerProgramTest, APlaylistPlaysInOrderAndEnds) {
   const QString list = env_.file("MoviePlaylist.txt");
   QFile f(list);
