@@ -229,6 +229,22 @@ TEST_F(PlayerProgramTest, TheFirstFrameShowsTheMovieFullScreen) {
   EXPECT_EQ(desktop_->send(w, suite::WM_SUITE_PING, 0, 0), 1);
 }
 
+// The power key closes the player and tells the shell the user closed it
+// (data word 2), then that the window is gone (data word 1).
+TEST_F(PlayerProgramTest, ThePowerKeyTellsTheShellTheUserClosedThePlayer) {
+  const QString shellLog = env_.file("shell.log");
+  auto shell = startPeer("LUMICASTER", shellLog);
+  auto player = startPlayer(media().longAvi);
+  ASSERT_TRUE(player->waitFor("[status] Play")) << player->dump().toStdString();
+  key(suite::KeyPower);
+  ASSERT_TRUE(player->finished());
+  EXPECT_EQ(player->exitCode(), 0);
+  QStringList words;
+  for (const QString& l : logLines(shellLog))
+    if (l.startsWith("send 0x4a ")) words << l.section(' ', 4);
+  EXPECT_EQ(words, (QStringList{"2 0000000000000000", "1 0000000000000000"}));
+}
+
 TEST_F(PlayerProgramTest, PauseSeekVolumeAndStopKeepTheirPlaceAndARestartResumes) {
   const QString shellLog = env_.file("shell.log");
   auto shell = startPeer("LUMICASTER", shellLog);
