@@ -1,8 +1,9 @@
 #include "shell/library/CDriveCatalog.h"
 
+#include "shell/library/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -97,16 +98,10 @@ LoadResult LoadCatalog(const QString& dataDir, MediaKind kind, int driveIndex, i
 
 bool RewriteEntries(const QString& dataDir, MediaKind kind, int driveIndex, const CDriveCatalog& catalog) {
   QDir().mkpath(CatalogFolder(dataDir, kind));
-  QSaveFile file(EntriesFile(dataDir, kind, driveIndex));
-  if (!file.open(QIODevice::WriteOnly)) return false;
   QByteArray bytes;
   bytes.reserve(qsizetype(catalog.count) * RecordSize(kind));
   for (int i = 0; i < catalog.count; ++i) bytes.append(EncodeRecord(kind, catalog.entry(i)));
-  if (file.write(bytes) != bytes.size()) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  return ReplaceFile(EntriesFile(dataDir, kind, driveIndex), bytes);
 }
 
 void DeleteCatalogFiles(const QString& dataDir, MediaKind kind, int driveIndex) {

@@ -7,13 +7,13 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <numeric>
 
+#include "shell/library/AtomicFile.h"
 #include "shell/library/MediaWalk.h"
 
 namespace lumi::library {
@@ -160,15 +160,9 @@ QStringList BuildSeries(const QStringList& files, int chosen) {
 }
 
 bool WritePlaylist(const QString& file, const QStringList& paths) {
-  QSaveFile out(file);
-  if (!out.open(QIODevice::WriteOnly)) return false;
   QByteArray bytes;
   for (const QString& p : paths) bytes += p.toUtf8() + "\r\n";
-  if (out.write(bytes) != bytes.size()) {
-    out.cancelWriting();
-    return false;
-  }
-  return out.commit();
+  return ReplaceFile(file, bytes);
 }
 
 }  // namespace lumi::library

@@ -1,12 +1,12 @@
 #include "shell/library/RecentList.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cstring>
 
 #include "platform/text/AnsiText.h"
+#include "shell/library/AtomicFile.h"
 #include "shell/library/CatalogFormat.h"
 
 namespace lumi::library {
@@ -83,14 +83,7 @@ bool RecentList::AddRecent(const QString& title, const QString& kind, const QStr
   next.prepend(RecentEntry{FormatTime(now), path, title, kind});
   entries_ = next;
 
-  QSaveFile file(file_);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  const QByteArray bytes = Encode(entries_);
-  if (file.write(bytes) != bytes.size()) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  return ReplaceFile(file_, Encode(entries_));
 }
 
 bool RecentList::ClearRecent() {

@@ -5,7 +5,10 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <csignal>
 #include <cstring>
+
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -150,15 +153,23 @@ TEST(CatalogFiles, PartialRecordsAreDroppedAndAnUnreadableDriveDoesNotStopTheOth
 TEST(CatalogFiles, FailedRewriteKeepsTheOldFile) {
   QTemporaryDir data;
   const QString dir = data.path() + "/";
-  QDir(data.path()).mkpath("Movie");
   CDriveCatalog catalog;
   catalog.append(CatalogEntry{0, "a", "/a.avi", "r", 1}, 2);
   ASSERT_TRUE(RewriteEntries(dir, MediaKind::Movie, 0, catalog));
   const QByteArray before = readAll(EntriesFile(dir, MediaKind::Movie, 0));
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
-  QFile::setPermissions(data.filePath("Movie"), QFile::ReadOwner | QFile::ExeOwner);
-  catalog.clear();
-  EXPECT_FALSE(RewriteEntries(dir, MediaKind::Movie, 0, catalog));
-  QFile::setPermissions(data.filePath("Movie"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  for (int i = 0; i < 5; ++i) catalog.append(CatalogEntry{0, "b", "/b.avi", "r", 1}, 2);
+  // A disk that fills up half way through the new file (a file size limit
+  // binds root too).
+  struct rlimit old;
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit small = old;
+  small.rlim_cur = 2000;
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  const bool written = RewriteEntries(dir, MediaKind::Movie, 0, catalog);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(written);
   EXPECT_EQ(readAll(EntriesFile(dir, MediaKind::Movie, 0)), before);
+  EXPECT_EQ(QDir(dir + "Movie").entryList(QDir::Files), QStringList({"C_Movie.dat"})) << "no temporary file left";
 }
