@@ -286,17 +286,14 @@ void CCinevaneDlg::rewind() {
 void CCinevaneDlg::rewindTick() { engine_.SeekRelative(-2000); }
 
 void CCinevaneDlg::toggleFastForward() {
-  const qint64 now = ticks_.elapsed();
-  if (now - lastKeyTick <= 499) {
+  if (!transportKeys_.press(ticks_.elapsed())) {
     // A held key repeats: the hold moves 20 s at a time.
-    lastKeyTick = now;
     if (playState == 3 || holdDirection == 2) {
       holdDirection = 2;
       if (!holdTimer_.isActive()) holdTimer_.start();
     }
     return;
   }
-  lastKeyTick = now;
   if (playState == 1 || playState == 4 || (playState == 2 && (prevPlayState == 1 || prevPlayState == 3))) {
     stopHold();
     rewindTimer_.stop();
@@ -318,7 +315,7 @@ void CCinevaneDlg::toggleFastForward() {
 }
 
 void CCinevaneDlg::holdTick() {
-  if (ticks_.elapsed() - lastKeyTick > 999) {
+  if (transportKeys_.holdEnded(ticks_.elapsed())) {
     // The key was let go: normal play again, in either direction.
     stopHold();
     Play();
@@ -438,17 +435,14 @@ void CCinevaneDlg::OnRemoteKey(int code) {
     case KeyAction::VolumeDown: changeVolume(-5); break;
     case KeyAction::SeekBack: engine_.SeekStep(false); break;
     case KeyAction::SeekForward: engine_.SeekStep(true); break;
-    case KeyAction::Rewind: {
-      const qint64 now = ticks_.elapsed();
-      if (playState == 4 && now - lastKeyTick <= 499) {
+    case KeyAction::Rewind:
+      if (!transportKeys_.press(ticks_.elapsed()) && playState == 4) {
         holdDirection = 1;
         if (!holdTimer_.isActive()) holdTimer_.start();
       } else {
         rewind();
       }
-      lastKeyTick = now;
       break;
-    }
     case KeyAction::PlayPause:
       if (playState == 1) pauseMovie();
       else Play();

@@ -16,6 +16,7 @@
 #include "player/core/CommandLine.h"
 #include "player/core/PlayerOptions.h"
 #include "player/core/Playlist.h"
+#include "player/core/TransportKeys.h"
 #include "player/engine/PlaybackEngine.h"
 
 namespace lumi::suite {
@@ -105,7 +106,7 @@ class CCinevaneDlg : public QWidget, private PlaybackUi {
 
   int playState = 0;
   int prevPlayState = 0;
-  qint64 lastKeyTick = -100000;
+  TransportKeys transportKeys_;
   int holdDirection = 0;
   bool controlBarShown = false;
   QElapsedTimer ticks_;

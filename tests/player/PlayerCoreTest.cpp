@@ -15,6 +15,7 @@
 #include "player/core/PlayerOptions.h"
 #include "player/core/Playlist.h"
 #include "player/core/TimeText.h"
+#include "player/core/TransportKeys.h"
 #include "player/core/VideoGeometry.h"
 #include "player/core/VolumeCurve.h"
 #include "player/engine/RenderResult.h"
@@ -272,6 +273,17 @@ TEST(PlayerKeys, WhatEachCodeDoes) {
     EXPECT_EQ(ActionForKey(c.code, true, false), c.popup) << c.code;
     EXPECT_EQ(ActionForKey(c.code, false, true), c.osd) << c.code;
   }
+}
+
+TEST(TransportKeys, GapsAndHolds) {
+  TransportKeys keys;
+  const struct {
+    std::int64_t at;
+    bool fresh;
+  } presses[] = {{0, true}, {300, false}, {799, false}, {1298, false}, {1798, true}, {2297, false}, {2800, true}};
+  for (const auto& p : presses) EXPECT_EQ(keys.press(p.at), p.fresh) << p.at;
+  EXPECT_FALSE(keys.holdEnded(3799));
+  EXPECT_TRUE(keys.holdEnded(3801));
 }
 
 int main(int argc, char** argv) {
