@@ -226,6 +226,20 @@ TEST(Scan, ClearingADriveDeletesItsFilesAndReloadsTheOthers) {
   EXPECT_FALSE(QFile::exists(ProgressFile(data.path() + "/", MediaKind::Movie, 0)));
 }
 
+TEST(Scan, TwoWorkersNeverWriteOneCatalogue) {
+  lumi::test::TreeDir data, drive;
+  for (int i = 0; i < 3000; ++i) makeFile(drive.filePath(QString("F%1/m.avi").arg(i)));
+  DriveCatalogs first(MediaKind::Movie, oneDrive(drive.path()), data.path() + "/", "R");
+  DriveCatalogs second(MediaKind::Movie, oneDrive(drive.path()), data.path() + "/", "R");
+  bool ended = false;
+  QObject::connect(&first, &DriveCatalogs::scanEnded, [&](int, ScanEnd) { ended = true; });
+  ASSERT_TRUE(first.startSearch(0));
+  EXPECT_FALSE(second.startSearch(0)) << "another browser's scan of the same catalogue runs";
+  ASSERT_TRUE(processUntil([&] { return ended; }));
+  EXPECT_TRUE(second.startSearch(0)) << "free again once the first has ended";
+  second.waitForScans(20000);
+}
+
 TEST(MediaWalkTest, CountsTheSizeOfEveryRegularFileOutsideDotFolders) {
   lumi::test::TreeDir drive;
   makeHazardTree(drive.path());
