@@ -3,8 +3,10 @@
 // that must be refused without harm.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
+#include "player/captions/CaptionTrack.h"
 #include "player/captions/SamiParser.h"
 #include "tests/captions/SamiFixtures.h"
 #include "tests/support/QtPrinters.h"
@@ -181,6 +183,43 @@ TEST(SamiParser, HugeFilesAreRefusedUnreadAndLongEntriesCut) {
   const SamiFile manyFile = readSami(many);
   ASSERT_TRUE(manyFile.ok);
   EXPECT_EQ(manyFile.document.streams[0].entries.size(), 100000u);
+}
+
+}  // namespace
+
+namespace {
+
+// The caption file beside a movie: found by its name in any case, read, and
+// the Korean stream's entries handed on; a bad one asks for 299/300.
+TEST(CaptionTrack, TheFileBesideTheMovie) {
+  lumi::test::PrivateEnvironment env;
+  QDir().mkpath(env.file("Film.v2"));
+  writeFile(env, "Film.v2/movie.avi", "RIFF");
+  writeFile(env, "Film.v2/movie.SMI", encodeSami(koreanSamiText(), FileEncoding::Cp949));
+  writeFile(env, "bad.avi", "RIFF");
+  writeFile(env, "bad.smi", "<SAMI><BODY><P>no marks</BODY></SAMI>");
+  writeFile(env, "plain.avi", "RIFF");
+
+  const CaptionTrack track = openCaptionTrack(env.file("Film.v2/movie.avi"));
+  EXPECT_TRUE(track.exists);
+  ASSERT_TRUE(track.ok);
+  EXPECT_EQ(track.path, env.file("Film.v2/movie.SMI"));
+  EXPECT_EQ(track.stream, 1);
+  ASSERT_EQ(track.entries.size(), 4u);
+  EXPECT_EQ(track.entries[0].text, "<font color=\"yellow\">안녕</font><br>하세요");
+  EXPECT_EQ(track.diagnostics.last(), "Stream 1: Korean [ENABLED]");
+
+  const CaptionTrack bad = openCaptionTrack(env.file("bad.avi"));
+  EXPECT_TRUE(bad.exists);
+  EXPECT_FALSE(bad.ok);
+  EXPECT_EQ(bad.messageId, 299);
+  EXPECT_EQ(bad.detailId, 300);
+  EXPECT_TRUE(bad.entries.empty());
+
+  const CaptionTrack none = openCaptionTrack(env.file("plain.avi"));
+  EXPECT_FALSE(none.exists);
+  EXPECT_FALSE(none.ok);
+  EXPECT_EQ(none.messageId, 0);
 }
 
 }  // namespace
