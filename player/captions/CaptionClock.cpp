@@ -10,6 +10,9 @@ namespace {
 // stalled, or the pipeline clock runs slow) comes back after what is left,
 // but not sooner than this, so a stalled movie costs little.
 constexpr int kMinimumWaitMs = 2;
+// However far the next entry is, the position is looked at again after this,
+// so a seek nobody reported is caught up with within half a second.
+constexpr int kMaximumWaitMs = 500;
 }  // namespace
 
 CaptionClock::CaptionClock(PositionSource position, QObject* parent) : QObject(parent), position_(std::move(position)) {
@@ -102,7 +105,7 @@ void CaptionClock::rearm() {
   const int next = entryAt(now) + 1;
   if (next >= int(entries_.size())) return;
   const double waitMs = double(entries_[std::size_t(next)].startMs - now) / rate_;
-  timer_.start(int(std::clamp(std::ceil(waitMs), double(kMinimumWaitMs), double(24 * 3600 * 1000))));
+  timer_.start(int(std::clamp(std::ceil(waitMs), double(kMinimumWaitMs), double(kMaximumWaitMs))));
 }
 
 void CaptionClock::onTimer() {

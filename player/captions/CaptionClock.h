@@ -8,7 +8,8 @@
 // While the movie plays, one precise single-shot timer is armed for the next
 // entry's start (scaled by the rate). When it fires the position is read
 // again: an entry is posted only once the position has reached it, otherwise
-// the timer is armed again for what is left. Entries passed over together
+// the timer is armed again for what is left (at most half a second ahead, so
+// that a seek the clock was not told of is noticed all the same). Entries passed over together
 // (after a stall, a seek or a sync step) give one event: the one in force.
 #include <QObject>
 #include <QTimer>

@@ -124,6 +124,20 @@ TEST(CaptionClock, AStalledMovieHoldsTheNextCaption) {
   EXPECT_EQ(rec.posted[1].text, "&nbsp;");
 }
 
+// A seek the clock was not told of (another part of the player moved the
+// movie) is noticed on the next look at the position, not a minute later
+// when the next entry would have been due.
+TEST(CaptionClock, ASeekNobodyReportedIsCaughtUp) {
+  std::atomic<std::int64_t> positionMs{0};
+  CaptionClock clock([&] { return positionMs.load() * kMs; });
+  QSignalSpy spy(&clock, &CaptionClock::captionEvent);
+  clock.setTrack({{60000, "a minute in"}, {62000, "&nbsp;"}});
+  clock.play();
+  positionMs = 61000;
+  ASSERT_TRUE(spy.wait(10000));
+  EXPECT_EQ(spy.at(0).at(0).toString(), "a minute in");
+}
+
 // A movie running at twice the speed: every entry comes, in order, never
 // before the position reached it.
 TEST(CaptionClock, FollowsTheRate) {
