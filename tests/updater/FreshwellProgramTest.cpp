@@ -133,7 +133,7 @@ TEST_F(FreshwellProgram, OneOkInstallsTheReleaseAndASecondCheckEndsAtOnce) {
   // The user takes longer to answer than either side's time-out.
   QThread::msleep(4000);
   pressOk();
-  ASSERT_TRUE(updater->waitForFinished(60000));
+  ASSERT_TRUE(updater->waitForFinished(180000));
   EXPECT_EQ(updater->exitCode(), 0);
 
   EXPECT_EQ(sha(programs_ + "/Lumicaster.exe"), newSha_["Lumicaster.exe"]);
@@ -183,7 +183,7 @@ TEST_F(FreshwellProgram, KilledDuringTheDownloadLeavesTheOldReleaseAndTheNextRun
   registry::Key::create(registry::Root::CurrentUser, "Software\\Quelmar\\Lumicaster\\Client").writeString("Version", "");
   QProcess* last = startUpdater();
   pressOk();
-  ASSERT_TRUE(last->waitForFinished(60000));
+  ASSERT_TRUE(last->waitForFinished(180000));
   manager::ApplyPendingUpdates(programs_);
   for (const QString& name : kReleased) EXPECT_EQ(sha(programs_ + "/" + name), newSha_[name]) << name.toStdString();
   for (const QString& name : QDir(programs_).entryList(QDir::Files | QDir::Hidden))
