@@ -93,7 +93,7 @@ TEST_P(PeerServer, Exchange) {
   QProcessEnvironment environment = test::suiteProgramEnvironment();
   environment.insert("LUMICASTER_SERVER_PORT", QString::fromLatin1(port));
   environment.insert("LUMICASTER_UPDATER_NOTICE_MS", "200");
-  environment.insert("LUMICASTER_TRANSFER_TIMEOUT_MS", "2000");
+  environment.insert("LUMICASTER_TRANSFER_TIMEOUT_MS", "5000");
   updater_.setProcessEnvironment(environment);
   updater_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   updater_.start(programs_ + "/Freshwell.exe");
