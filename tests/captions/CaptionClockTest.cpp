@@ -10,6 +10,7 @@
 #include <atomic>
 
 #include "player/captions/CaptionClock.h"
+#include "player/captions/FramePosition.h"
 #include "tests/support/QtPrinters.h"
 
 using namespace lumi::player;
@@ -198,6 +199,41 @@ TEST(CaptionClock, SlavedToARealPipeline) {
   EXPECT_EQ(rec.posted[0].text, "b");
 
   gst_element_set_state(pipeline, GST_STATE_NULL);
+  gst_object_unref(pipeline);
+}
+
+}  // namespace
+
+namespace {
+
+// The frame an element takes next: after a preroll the second frame's start
+// (the first frame went through), the same after a seek; frames a queue
+// holds back are counted as gone through, which is the point.
+TEST(FramePosition, FollowsTheFramesThroughAnElement) {
+  GError* error = nullptr;
+  GstElement* pipeline = gst_parse_launch(
+      "videotestsrc num-buffers=75 pattern=black ! video/x-raw,width=160,height=120,framerate=25/1 ! "
+      "identity name=filter ! queue max-size-buffers=3 ! fakevideosink sync=true",
+      &error);
+  ASSERT_TRUE(pipeline) << (error ? error->message : "");
+  GstElement* filter = gst_bin_get_by_name(GST_BIN(pipeline), "filter");
+  {
+    FramePosition frames(filter);
+    EXPECT_EQ(frames.nextFrame(), -1);
+    gst_element_set_state(pipeline, GST_STATE_PAUSED);
+    ASSERT_EQ(gst_element_get_state(pipeline, nullptr, nullptr, 5 * GST_SECOND), GST_STATE_CHANGE_SUCCESS);
+    // The paused sink holds the first frame; the queue filled up behind it.
+    EXPECT_GE(frames.nextFrame(), 40 * kMs);
+    EXPECT_LE(frames.nextFrame(), 5 * 40 * kMs);
+
+    gst_element_seek_simple(pipeline, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                            2 * GST_SECOND);
+    ASSERT_EQ(gst_element_get_state(pipeline, nullptr, nullptr, 5 * GST_SECOND), GST_STATE_CHANGE_SUCCESS);
+    EXPECT_GE(frames.nextFrame(), 2040 * kMs);
+    EXPECT_LE(frames.nextFrame(), 2000 * kMs + 5 * 40 * kMs);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+  }
+  gst_object_unref(filter);
   gst_object_unref(pipeline);
 }
 
