@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 
 #include "platform/text/StringTable.h"
+#include "player/captions/CaptionBarLayout.h"
 #include "player/captions/CaptionBarState.h"
 #include "player/captions/CaptionEventText.h"
 #include "player/captions/CaptionSync.h"
@@ -135,6 +136,35 @@ TEST(CaptionSync, CommandsAndOnScreenTexts) {
                                            {0, "  현재 자막 씽크 : 0.0 초"},
                                            {12500, "  현재 자막 씽크 : +12.5 초"}};
   for (const auto& [ms, text] : texts) EXPECT_EQ(syncOffsetText(ms, table), text) << ms;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CaptionBarLayout, FullScreenWindowedAndBarTop) {
+  struct FullScreen {
+    int mode, percent, screen, videoBottom, text, line, top;
+  };
+  const FullScreen full[] = {
+      {1, 80, 768, 672, 40, 37, 625},   // trunc(614.4) + 11.1
+      {3, 75, 768, 672, 40, 37, 587},   // 576 + 11.1
+      {1, 100, 768, 672, 40, 37, 716},  // would pass the bottom: 768 - 40 - 11.1
+      {0, 80, 768, 672, 40, 37, 683},   // below the picture
+      {2, 80, 768, 740, 40, 37, 716},   // below the picture would pass the bottom
+      {0, 80, 768, 728, 40, 37, 739},   // exactly reaching the bottom is not passing it
+  };
+  for (const FullScreen& c : full)
+    EXPECT_EQ(fullScreenCaptionTop(c.mode, c.percent, c.screen, c.videoBottom, c.text, c.line), c.top)
+        << c.mode << " " << c.percent << " " << c.videoBottom;
+
+  EXPECT_EQ(windowedCaptionTop(480, 40, 100), 434);
+  EXPECT_EQ(windowedCaptionTop(480, 40, 75), 325);
+  EXPECT_EQ(windowedCaptionTop(480, 40, 0), 0);
+
+  EXPECT_EQ(captionBarTop(true, 380, 380, 100, true), 280);
+  EXPECT_EQ(captionBarTop(true, 380, 380, 100, false), 380);
+  EXPECT_EQ(captionBarTop(false, 0, 360, 100, true), 360);
 }
 
 }  // namespace
