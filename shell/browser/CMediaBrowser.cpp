@@ -1,6 +1,8 @@
 #include "shell/browser/CMediaBrowser.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -83,7 +85,7 @@ CMediaBrowser::CMediaBrowser(CShellDialog* parent, ShellContext& context, KindSe
   setWindowTitle(str(settings_.titleId));
   background_ = skin::LoadWindowBackground(skin_, resources::kScreenBackground);
   catalogs_ = std::make_unique<library::DriveCatalogs>(settings_.kind, drives, skin::GetClientPath(), str(3204));
-  views_.resize(drives.size());
+  views_.resize(std::max<qsizetype>(1, drives.size()));  // a view even with no drive at all
   readSettings();
   catalogs_->setEnabledTypes(enabled_);
 

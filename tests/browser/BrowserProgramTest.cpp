@@ -251,6 +251,23 @@ TEST_F(BrowserProgram, SortEntriesStoreWhatTheirLabelsSay) {
   EXPECT_EQ(stored("SortState"), 1u) << "the same sort twice turns the order round";
 }
 
+TEST_F(BrowserProgram, ABrowserWithoutDrivesShowsAnEmptyListAndTakesKeys) {
+  Key::create(Root::CurrentUser, kRoot + "\\Drives");  // mapped, but no letter at all
+  shell_ = startShell();
+  ASSERT_NE(shell_, 0u);
+  key(suite::KeyOk);
+  ASSERT_NE(waitFor("My computer"), 0u);
+  key(suite::KeyOk);
+  ASSERT_NE(waitFor("Movie"), 0u);
+  for (int code : {suite::KeyDown, suite::KeyOk, suite::KeyRight, suite::KeyLeft, suite::KeyUp, suite::KeyOk,
+                   suite::KeyMenu, suite::KeyChannelDown})
+    key(code);
+  key(suite::KeyExit);
+  key(suite::KeyExit);
+  EXPECT_TRUE(eventually([&] { return suite::FindPeerWindow("Movie", *desktop_) == 0; }));
+  EXPECT_TRUE(suite::AnswersPing(shell_, *desktop_));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
