@@ -196,6 +196,7 @@ SamiDocument parseSami(const QString& text) {
   const bool classless = doc.streams.empty();
   if (classless) doc.streams.emplace_back();
 
+  int entryCount = 0;
   const Tag body = findTag(text, 0, {u"BODY"});
   qsizetype at = body.begin < 0 ? 0 : body.end;
   Tag sync = findTag(text, at, {u"SYNC"});
@@ -210,7 +211,8 @@ SamiDocument parseSami(const QString& text) {
     if (startMs) {
       ++doc.syncCount;
       auto add = [&](int stream, QStringView raw) {
-        if (stream < 0) return;
+        if (stream < 0 || entryCount >= kMaxSamiEntries) return;
+        ++entryCount;
         doc.streams[std::size_t(stream)].entries.push_back({*startMs, entryText(raw)});
       };
       Tag p = findTag(content, 0, {u"P"});

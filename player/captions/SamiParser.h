@@ -68,6 +68,10 @@ constexpr qint64 kMaxSamiFileBytes = 16 * 1024 * 1024;
 // An entry longer than this is cut there, so that a hostile file cannot make
 // every frame lay out megabytes of text. Real captions are a few lines.
 constexpr qsizetype kMaxSamiEntryChars = 32 * 1024;
+// Entries of all streams together; marks beyond are not read. A two-hour
+// movie has a few thousand captions; a file of nothing but tiny marks would
+// otherwise cost a hundred bytes of memory for every seventeen of file.
+constexpr int kMaxSamiEntries = 100000;
 
 // Reads and parses a caption file. Refused (299/300) when it cannot be read,
 // is larger than kMaxSamiFileBytes, or holds no SYNC mark with a start time.
