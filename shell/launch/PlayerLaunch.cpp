@@ -75,7 +75,7 @@ qint64 StartPlayer(CShellDialog* owner, const QString& parameter, bool hideOwner
     QPointer<CShellDialog> guarded(owner);
     QObject::connect(watch, &ProcessWatch::ended, owner, [guarded, watch] {
       watch->deleteLater();
-      if (!guarded || guarded->isVisible() || guarded->isMinimized()) return;
+      if (!guarded || guarded->isVisible() || guarded->IsMinimised()) return;
       guarded->show();
       guarded->context().SetCurrentWindow(guarded);
     });

@@ -251,6 +251,25 @@ TEST_F(BrowserProgram, SortEntriesStoreWhatTheirLabelsSay) {
   EXPECT_EQ(stored("SortState"), 1u) << "the same sort twice turns the order round";
 }
 
+TEST_F(BrowserProgram, ThePlayersDataWordTwoLeavesTheShellMinimisedAfterThePlayerEnds) {
+  ASSERT_TRUE(playFirstMovie(env_.file("drive")));
+  WindowId player = 0;
+  ASSERT_TRUE(eventually([&] { return (player = suite::FindPeerWindow("Lumicaster Movie Player", *desktop_)) != 0; }));
+  // The user closed the player with its power key: the shell steps down.
+  desktop_->sendCopyData(shell_, player, suite::kCopyPlayerClosedByUser, QByteArray(8, '\0'));
+  ::kill(pid_t(desktop_->windowProcess(player)), SIGKILL);
+  ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow("Lumicaster Movie Player", *desktop_) == 0; }));
+  // The shell notices the end at once; a key code it handles after that
+  // shows that it has.
+  key(suite::KeyVolumeUp);
+  ASSERT_TRUE(eventually([&] {
+    quint32 volume = 0;
+    Key::open(Root::CurrentUser, kRoot).readDWord("Volume", volume);
+    return volume == 800u;
+  }));
+  EXPECT_FALSE(viewable(browser_)) << "a player that asked for it leaves the shell minimised";
+}
+
 TEST_F(BrowserProgram, ABrowserWithoutDrivesShowsAnEmptyListAndTakesKeys) {
   Key::create(Root::CurrentUser, kRoot + "\\Drives");  // mapped, but no letter at all
   shell_ = startShell();
