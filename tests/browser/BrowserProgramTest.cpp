@@ -119,6 +119,22 @@ class BrowserProgram : public ::testing::Test {
     return eventually([&] { return !launches().isEmpty(); });
   }
 
+  // The reference server on the suite's port, recording the usage reports.
+  bool startStatisticsServer() {
+    auto p = std::make_unique<QProcess>();
+    p->setProcessChannelMode(QProcess::SeparateChannels);
+    p->start(test::binary("lumicaster-server"), {"--stats-file", data_ + "usage.log"});
+    QProcess* server = p.get();
+    processes_.push_back(std::move(p));
+    QByteArray err;
+    return eventually([&] {
+      server->waitForReadyRead(50);
+      err += server->readAllStandardError();
+      return err.contains("listening");
+    });
+  }
+  QStringList usage() { return QString::fromUtf8(readAll(data_ + "usage.log")).split('\n', Qt::SkipEmptyParts); }
+
   void key(int code) { desktop_->post(shell_, suite::WM_REMOTE_KEY, code, 0); }
   // The window once it shows: then it is the current window, which the
   // main window hands the keys to.
@@ -148,6 +164,7 @@ class BrowserProgram : public ::testing::Test {
 
 TEST_F(BrowserProgram, KeyCodesTakeTheShellFromTheMainMenuToThePlayerWithTheSeries) {
   const QString drive = env_.file("drive");
+  ASSERT_TRUE(startStatisticsServer());
   ASSERT_TRUE(playFirstMovie(drive));
   const WindowId browser = browser_;
   EXPECT_EQ(launches(), QStringList({"1:lst://" + data_ + "MoviePlaylist.txt"}));
@@ -156,6 +173,7 @@ TEST_F(BrowserProgram, KeyCodesTakeTheShellFromTheMainMenuToThePlayerWithTheSeri
                 .toUtf8());
   // The play is recorded right after the start.
   EXPECT_TRUE(eventually([&] { return readAll(data_ + "Recent.dat").size() == 4 + 1280; }));
+  EXPECT_TRUE(eventually([&] { return usage().contains("usage 1"); })) << usage().join(", ").toStdString();
 
   // While the player runs, keys go to it and nothing moves in the shell.
   WindowId player = 0;
@@ -177,6 +195,7 @@ TEST_F(BrowserProgram, TwoDvdsOpenTheChooserAndItsSecondButtonPlaysTheSecond) {
   mapDrive('C', env_.file("home"));
   mapDrive('E', dvd1, "cdrom", "FIRST");
   mapDrive('F', dvd2, "cdrom", "SECOND");
+  ASSERT_TRUE(startStatisticsServer());
   shell_ = startShell();
   ASSERT_NE(shell_, 0u);
   key(suite::KeyOk);
@@ -188,6 +207,7 @@ TEST_F(BrowserProgram, TwoDvdsOpenTheChooserAndItsSecondButtonPlaysTheSecond) {
   key(suite::KeyOk);
   ASSERT_TRUE(eventually([&] { return !launches().isEmpty(); }));
   EXPECT_EQ(launches(), QStringList({"1:dvd://" + dvd2 + "/"}));
+  EXPECT_TRUE(eventually([&] { return usage().contains("usage 4"); })) << usage().join(", ").toStdString();
   EXPECT_NE(suite::FindPeerWindow("DVD", *desktop_), 0u) << "the chooser stays open";
 }
 
