@@ -271,6 +271,32 @@ TEST_F(BrowserProgram, SortEntriesStoreWhatTheirLabelsSay) {
   EXPECT_EQ(stored("SortState"), 1u) << "the same sort twice turns the order round";
 }
 
+TEST_F(BrowserProgram, NoDvdSaysSoAndTheOneVideoCdPlaysAtOnce) {
+  const QString vcd = env_.file("vcd");
+  QDir().mkpath(vcd + "/mpegav");  // a plain ISO 9660 disc shows lower-case names
+  mapDrive('C', env_.file("home"));
+  mapDrive('E', vcd, "cdrom");
+  ASSERT_TRUE(startStatisticsServer());
+  shell_ = startShell();
+  ASSERT_NE(shell_, 0u);
+  key(suite::KeyOk);
+  ASSERT_NE(waitFor("My computer"), 0u);
+  for (int i = 0; i < 3; ++i) key(suite::KeyDown);
+  key(suite::KeyOk);  // "DVD": none
+  ASSERT_NE(waitFor("MessageDlg"), 0u);
+  key(suite::KeyOk);
+  ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow("MessageDlg", *desktop_) == 0; }));
+  EXPECT_TRUE(launches().isEmpty());
+  key(suite::KeyDown);
+  key(suite::KeyOk);  // "Video CD"
+  ASSERT_TRUE(eventually([&] { return !launches().isEmpty(); }));
+  EXPECT_EQ(launches(), QStringList({"1:vcd://" + vcd + "/"}));
+  EXPECT_TRUE(eventually([&] { return usage().contains("usage 5"); })) << usage().join(", ").toStdString();
+  QString monitor;
+  Key::open(Root::CurrentUser, kRoot).readString("CurrentMonitor", monitor);
+  EXPECT_FALSE(monitor.isEmpty()) << "the player opens on the shell's monitor";
+}
+
 TEST_F(BrowserProgram, ThePlayersDataWordTwoLeavesTheShellMinimisedAfterThePlayerEnds) {
   ASSERT_TRUE(playFirstMovie(env_.file("drive")));
   WindowId player = 0;
