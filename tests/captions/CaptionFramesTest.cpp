@@ -14,6 +14,7 @@
 #include "player/captions/CaptionBarState.h"
 #include "player/captions/CaptionClock.h"
 #include "player/captions/CaptionLogFont.h"
+#include "player/captions/CaptionSync.h"
 #include "player/captions/CaptionTrack.h"
 #include "tests/captions/SamiFixtures.h"
 #include "tests/support/QtPrinters.h"
@@ -68,7 +69,7 @@ class CaptionFramesTest : public ::testing::Test {
 
     movie_ = env_.file("black.avi");
     QProcess make;
-    make.start("gst-launch-1.0", {"-q", "-e", "videotestsrc", "num-buffers=100", "pattern=black", "!",
+    make.start("gst-launch-1.0", {"-q", "-e", "videotestsrc", "num-buffers=200", "pattern=black", "!",
                                   "video/x-raw,width=320,height=240,framerate=25/1", "!", "jpegenc", "!", "avimux", "!",
                                   "filesink", "location=" + movie_});
     ASSERT_TRUE(make.waitForFinished(60000) && make.exitCode() == 0) << make.readAllStandardError().toStdString();
@@ -81,7 +82,7 @@ class CaptionFramesTest : public ::testing::Test {
   QString movie_;
 };
 
-TEST_F(CaptionFramesTest, KoreanCaptionOnTwoLinesFromOneToTwoAndAHalfSeconds) {
+TEST_F(CaptionFramesTest, KoreanCaptionOnTwoLinesFromOneToTwoAndAHalfSecondsAndCtrlInsert) {
   const CaptionTrack track = openCaptionTrack(movie_);
   ASSERT_TRUE(track.ok);
 
@@ -141,6 +142,25 @@ TEST_F(CaptionFramesTest, KoreanCaptionOnTwoLinesFromOneToTwoAndAHalfSeconds) {
       if (p.bands) {
         EXPECT_GT(look.brightPixels, 50) << p.ms << " ms";
       }
+    }
+
+    // Ctrl+Insert: the caption due at 6.0 s shows at the movie's 1.0 s.
+    clock.setTrack({{6000, "여섯"}, {6500, "&nbsp;"}});
+    bar.clear();
+    const Place synced[] = {{1000, 0}, {5980, 0}, {6000, 1}};
+    for (const Place& p : synced) {
+      seek(p.ms);
+      clock.seeked();
+      seek(p.ms);
+      EXPECT_EQ(lookAt(capture).bands, p.bands) << p.ms << " ms before the sync step";
+    }
+    ASSERT_TRUE(clock.stepSync(*syncStepOfCommand(kSyncForward5Command)));
+    const Place earlier[] = {{960, 0}, {1000, 1}, {1480, 1}, {1500, 0}};
+    for (const Place& p : earlier) {
+      seek(p.ms);
+      clock.seeked();
+      seek(p.ms);
+      EXPECT_EQ(lookAt(capture).bands, p.bands) << p.ms << " ms after Ctrl+Insert";
     }
     gst_element_set_state(playbin, GST_STATE_NULL);
   }
