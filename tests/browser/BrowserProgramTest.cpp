@@ -271,6 +271,42 @@ TEST_F(BrowserProgram, SortEntriesStoreWhatTheirLabelsSay) {
   EXPECT_EQ(stored("SortState"), 1u) << "the same sort twice turns the order round";
 }
 
+TEST_F(BrowserProgram, AFolderWhoseMoviesWereDeletedLeavesTheCatalogueButAnUnpluggedDriveKeepsIt) {
+  const QString drive = env_.file("drive");
+  touch(drive + "/A/a.avi");
+  touch(drive + "/B/b.avi");
+  mapDrive('C', drive);
+  Key::create(Root::CurrentUser, kRoot).writeDWord("SortType", 1);  // A before B
+  shell_ = startShell();
+  ASSERT_NE(shell_, 0u);
+  key(suite::KeyOk);
+  ASSERT_NE(waitFor("My computer"), 0u);
+  key(suite::KeyOk);
+  ASSERT_NE(waitFor("Movie"), 0u);
+  key(suite::KeyDown);
+  key(suite::KeyOk);
+  const QString entries = data_ + "Movie/C_Movie.dat";
+  ASSERT_TRUE(eventually([&] { return readAll(data_ + "Movie/C_Movie2.dat").size() == 16 && readAll(entries).size() == 2 * 788; }));
+  QFile::remove(drive + "/A/a.avi");
+  key(suite::KeyRight);
+  key(suite::KeyOk);  // open A: no movie any more
+  ASSERT_NE(waitFor("MessageDlg"), 0u);
+  key(suite::KeyOk);
+  EXPECT_TRUE(eventually([&] { return readAll(entries).size() == 788; })) << "A left the catalogue file";
+  ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow("MessageDlg", *desktop_) == 0; }));
+  // The drive is gone (unplugged): B's entry stays for when it comes back.
+  QDir(drive).removeRecursively();
+  // The closing dialog may still hold the key target for a moment: OK again
+  // until the message for B shows (an OK the dialog took is lost, not doubled).
+  ASSERT_TRUE(eventually([&] {
+    key(suite::KeyOk);
+    return eventually([&] { return suite::FindPeerWindow("MessageDlg", *desktop_) != 0; }, 1500);
+  }, 6000));
+  key(suite::KeyOk);
+  ASSERT_TRUE(eventually([&] { return suite::FindPeerWindow("MessageDlg", *desktop_) == 0; }));
+  EXPECT_EQ(readAll(entries).size(), 788);
+}
+
 TEST_F(BrowserProgram, NoDvdSaysSoAndTheOneVideoCdPlaysAtOnce) {
   const QString vcd = env_.file("vcd");
   QDir().mkpath(vcd + "/mpegav");  // a plain ISO 9660 disc shows lower-case names
