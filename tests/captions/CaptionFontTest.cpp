@@ -8,6 +8,7 @@
 
 #include "platform/registry/Registry.h"
 #include "player/captions/CaptionLogFont.h"
+#include "player/captions/CaptionQtFont.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestPaths.h"
 
@@ -142,6 +143,45 @@ TEST(CaptionLogFont, FilterFontScalesToTheMovie) {
     EXPECT_EQ(forFilter.lfWeight, 700);
     EXPECT_STREQ(forFilter.lfFaceName, font.lfFaceName);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The font the caption bar paints with and the font dialog's choice.
+TEST(CaptionQtFont, BetweenTheStoredFontAndQt) {
+  const QFont shown = qFontFromLogFont(defaultCaptionFont());
+  EXPECT_EQ(shown.family(), "굴림");
+  EXPECT_EQ(shown.pixelSize(), 37);
+  EXPECT_EQ(shown.weight(), QFont::Normal);
+  EXPECT_EQ(shown.styleStrategy() & QFont::NoAntialias, 0);
+  const LOGFONTA back = logFontFromQFont(shown, defaultCaptionFont());
+  EXPECT_EQ(logFontBytes(back), logFontBytes(defaultCaptionFont()));
+
+  LOGFONTA windows = defaultCaptionFont();
+  std::memset(windows.lfFaceName, 0, sizeof windows.lfFaceName);
+  std::memcpy(windows.lfFaceName, "\xB1\xBC\xB8\xB2", 4);  // "굴림" in CP949
+  windows.lfQuality = 3;
+  windows.lfItalic = 1;
+  windows.lfWeight = 700;
+  windows.lfHeight = 50;  // a cell height
+  const QFont fromWindows = qFontFromLogFont(windows);
+  EXPECT_EQ(fromWindows.family(), "굴림");
+  EXPECT_EQ(fromWindows.pixelSize(), 40);
+  EXPECT_TRUE(fromWindows.italic());
+  EXPECT_EQ(fromWindows.weight(), QFont::Bold);
+  EXPECT_NE(fromWindows.styleStrategy() & QFont::NoAntialias, 0);
+
+  // A dialog's choice in points, with a face longer than the field.
+  QFont chosen(QString(20, QChar(0xD55C)));  // 20 × "한": 60 bytes of UTF-8
+  chosen.setPointSize(24);
+  chosen.setUnderline(true);
+  const LOGFONTA stored = logFontFromQFont(chosen, defaultCaptionFont());
+  EXPECT_EQ(stored.lfHeight, -32);
+  EXPECT_EQ(stored.lfUnderline, 1);
+  EXPECT_EQ(std::string(stored.lfFaceName), QString(10, QChar(0xD55C)).toStdString());  // 30 bytes, whole characters
+  EXPECT_TRUE(logFontFromBytes(logFontBytes(stored)).has_value());
 }
 
 }  // namespace
