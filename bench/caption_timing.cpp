@@ -204,16 +204,20 @@ Errors judge(const std::vector<Frame>& frames) {
     runs.back().end = (i + 1 < frames.size() ? frames[i + 1].ptsMs : frames[i].ptsMs + kFrameMs) / kFrameMs;
   }
   Errors errors;
+  auto unused = runs.begin();
   for (const Caption& c : captions()) {
     const std::int64_t wantFirst = (c.startMs + kFrameMs - 1) / kFrameMs;
     const std::int64_t wantEnd = (c.endMs + kFrameMs - 1) / kFrameMs;
-    auto near = std::min_element(runs.begin(), runs.end(), [&](const Run& a, const Run& b) {
+    // In order: each run belongs to one caption at most, the nearest one
+    // not yet taken by an earlier caption.
+    auto near = std::min_element(unused, runs.end(), [&](const Run& a, const Run& b) {
       return std::abs(a.first - wantFirst) < std::abs(b.first - wantFirst);
     });
     if (near == runs.end() || std::abs(near->first - wantFirst) > 8) {
       ++errors.missing;
       continue;
     }
+    unused = near + 1;
     errors.start.push_back(int(near->first - wantFirst));
     errors.end.push_back(int(near->end - wantEnd));
   }
