@@ -66,6 +66,11 @@ void CListView::SetRowIcon(const QImage& icon, const QImage& mask) {
   update();
 }
 
+void CListView::SetPageBackground(const QImage& page) {
+  page_ = page;
+  update();
+}
+
 bool CListView::FocusItem(int index) {
   if (!model_.FocusItem(index)) return false;
   focusChangedInternally();
@@ -220,7 +225,7 @@ void CListView::PaintRows(QPainter& painter, const QImage& background) {
 
 void CListView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  PaintRows(painter, QImage());
+  PaintRows(painter, page_);
 }
 
 void CListView::mouseMoveEvent(QMouseEvent* e) {

@@ -29,6 +29,8 @@ class CListView : public QWidget {
   void SetRowGeometry(QRect firstRow, int pitch);
   void SetItems(const QStringList& items);
   void SetRowIcon(const QImage& icon, const QImage& mask);
+  // The page's 800 x 600 background, which the rows lie over.
+  void SetPageBackground(const QImage& page);
   bool FocusItem(int index);
   // Keys 33-36, 38, 40; false when nothing moved.
   bool Move(int key);
@@ -81,6 +83,7 @@ class CListView : public QWidget {
   bool hasFocus_ = false;
   int pressedRow_ = -1;
   QImage icon_, mask_;
+  QImage page_;
   QTimer scrollStart_;  // 217
   QTimer scrollTick_;   // 218
   QTimer activation_;   // 219

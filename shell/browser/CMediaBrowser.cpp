@@ -84,6 +84,10 @@ CMediaBrowser::CMediaBrowser(CShellDialog* parent, ShellContext& context, KindSe
     : CShellDialog(parent, context), skin_(CurrentSkin()), fonts_(skin_), settings_(std::move(settings)) {
   setWindowTitle(str(settings_.titleId));
   background_ = skin::LoadWindowBackground(skin_, resources::kScreenBackground);
+  if (background_.isNull()) {
+    background_ = QImage(kShellWindowSize, QImage::Format_RGB32);
+    background_.fill(Qt::black);
+  }
   catalogs_ = std::make_unique<library::DriveCatalogs>(settings_.kind, drives, skin::GetClientPath(), str(3204));
   views_.resize(std::max<qsizetype>(1, drives.size()));  // a view even with no drive at all
   readSettings();
@@ -96,12 +100,15 @@ CMediaBrowser::CMediaBrowser(CShellDialog* parent, ShellContext& context, KindSe
   const int rows = skin_.IsUserDesign() ? settings_.folderRows + 1 : settings_.folderRows;
   folderList_ = new CListView(kFolderListId, this);
   folderList_->setGeometry(205, 150, 580, 400);
-  folderList_->SetRowGeometry(QRect(0, 0, 570, 44), 400 / rows);
+  const int pitch = 400 / rows;
+  const int rowHeight = std::min(44, pitch - 4);
+  folderList_->SetRowGeometry(QRect(0, 0, 570, rowHeight), pitch);
   folderList_->BuildRows(rows, true);
   fileView_ = new CListView(kFolderListId, this);
-  fileView_->setGeometry(205, 150 + 400 / rows, 580, 400 - 400 / rows);
-  fileView_->SetRowGeometry(QRect(0, 0, 570, 44), 400 / rows);
+  fileView_->setGeometry(205, 150 + pitch, 580, 400 - pitch);
+  fileView_->SetRowGeometry(QRect(0, 0, 570, rowHeight), pitch);
   fileView_->BuildRows(rows - 1, true);
+  for (CListView* list : {side_, folderList_, fileView_}) list->SetPageBackground(background_);
   if (const resources::BitmapSource* source = resources::currentBitmapSource()) {
     folderList_->SetRowIcon(source->bitmap(resources::kFolderIcon), QImage());
     fileView_->SetRowIcon(source->bitmap(resources::kMovieFileIcon), QImage());
