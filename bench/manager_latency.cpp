@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -62,6 +63,17 @@ double cpuSeconds(qint64 pid) {
   return (fields[11].toDouble() + fields[12].toDouble()) / double(::sysconf(_SC_CLK_TCK));
 }
 
+// The manager starts the updater silently once the receiver is connected;
+// its window may take the front for a moment. True once none runs.
+bool updaterGone(const QString& updaterFile) {
+  const QString updater = QFileInfo(updaterFile).canonicalFilePath();
+  if (updater.isEmpty()) return true;
+  for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+    if (pid.toLongLong() > 0 && QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() == updater)
+      return false;
+  return true;
+}
+
 bool writeAll(int fd, const QByteArray& bytes) {
   return ::write(fd, bytes.constData(), bytes.size()) == bytes.size();
 }
@@ -70,6 +82,7 @@ bool writeAll(int fd, const QByteArray& bytes) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   const int keys = argc > 1 ? std::atoi(argv[1]) : 1000;
   test::PrivateEnvironment env;
   test::XServer server;
@@ -115,8 +128,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the manager or the key target did not come up\n");
     return 1;
   }
+  while (!updaterGone(program("Freshwell.exe")) && wait.elapsed() < 60000) QThread::msleep(50);
   suite::BringToForeground(targetWindow, *desktop);
-  while (desktop->foregroundWindow() != targetWindow && wait.elapsed() < 40000) QThread::msleep(20);
+  while (desktop->foregroundWindow() != targetWindow && wait.elapsed() < 70000) QThread::msleep(20);
 
   // Idle: the receiver is open and quiet. The suite window is the peer: an
   // idle Qt program on the same server.

@@ -1,10 +1,10 @@
 #include "manager/core/ProcessEndWatch.h"
 
+#include <QFile>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace lumi::manager {
@@ -13,10 +13,14 @@ namespace {
 constexpr int kFallbackPeriodMs = 200;
 
 bool running(qint64 pid) {
-  // A child that has ended stays a zombie until it is reaped; it counts as ended.
-  int status = 0;
-  if (::waitpid(pid_t(pid), &status, WNOHANG) == pid_t(pid)) return false;
-  return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+  if (::kill(pid_t(pid), 0) != 0 && errno != EPERM) return false;
+  // An ended process stays a zombie until its parent reaps it, which for a
+  // detached program is whoever adopted it: it counts as ended.
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return false;
+  const QByteArray line = stat.readAll();
+  const qsizetype close = line.lastIndexOf(')');
+  return close < 0 || close + 2 >= line.size() || line.at(close + 2) != 'Z';
 }
 
 }  // namespace
@@ -35,7 +39,8 @@ bool ProcessEndWatch::watch(qint64 pid) {
   pidfd_ = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
   if (pidfd_ >= 0) {
     notifier_ = new QSocketNotifier(pidfd_, QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] { check(); });
+    // A pidfd becomes readable once the process has ended, reaped or not.
+    connect(notifier_, &QSocketNotifier::activated, this, [this] { finish(); });
   } else {
     fallback_.start();
   }
@@ -58,7 +63,11 @@ void ProcessEndWatch::cancel() {
 }
 
 void ProcessEndWatch::check() {
-  if (pid_ <= 0 || running(pid_)) return;
+  if (pid_ > 0 && !running(pid_)) finish();
+}
+
+void ProcessEndWatch::finish() {
+  if (pid_ <= 0) return;
   const qint64 pid = pid_;
   cancel();
   emit ended(pid);

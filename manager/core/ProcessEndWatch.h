@@ -28,6 +28,7 @@ class ProcessEndWatch : public QObject {
 
  private:
   void check();
+  void finish();
 
   qint64 pid_ = 0;
   int pidfd_ = -1;

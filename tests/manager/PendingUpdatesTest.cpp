@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QTemporaryDir>
 
 #include "manager/core/PendingUpdates.h"
@@ -73,6 +76,39 @@ TEST(PendingUpdates, TheRunOnTheEventLoopWaitsForTheUpdaterToEndFirst) {
   EXPECT_EQ(run.replaced(), QStringList({"Freshwell.exe", "Resources.dll"}));
   EXPECT_EQ(read(folder.filePath("Freshwell.exe")), "new updater");
   EXPECT_EQ(read(folder.filePath("Resources.dll")), "new resources");
+}
+
+TEST(ProcessEndWatch, AnEndedProcessCountsOnceEvenWhileNobodyReapsIt) {
+  // A program the manager started detached belongs to someone else, who may
+  // never reap it: here a parent that sleeps while its child ends.
+  int pipe[2];
+  ASSERT_EQ(::pipe(pipe), 0);
+  const pid_t parent = ::fork();
+  ASSERT_GE(parent, 0);
+  if (parent == 0) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    [[maybe_unused]] const ssize_t n = ::write(pipe[1], &child, sizeof child);
+    ::pause();
+    ::_exit(0);
+  }
+  pid_t child = 0;
+  ASSERT_EQ(::read(pipe[0], &child, sizeof child), ssize_t(sizeof child));
+  ::close(pipe[0]);
+  ::close(pipe[1]);
+
+  lumi::manager::ProcessEndWatch watch;
+  int ended = 0;
+  QObject::connect(&watch, &lumi::manager::ProcessEndWatch::ended, [&](qint64 pid) {
+    ++ended;
+    EXPECT_EQ(pid, child);
+  });
+  watch.watch(child);
+  EXPECT_TRUE(lumi::test::waitUntil([&] { return ended == 1; })) << "a zombie has ended";
+  EXPECT_FALSE(watch.watching());
+  ::kill(parent, SIGKILL);
+  ::waitpid(parent, nullptr, 0);
+  EXPECT_EQ(ended, 1);
 }
 
 }  // namespace
