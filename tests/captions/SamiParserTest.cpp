@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 
 #include "player/captions/CaptionTrack.h"
 #include "player/captions/SamiParser.h"
@@ -155,6 +156,30 @@ TEST(SamiParser, BadFilesAreRefusedWith299And300) {
   const SamiFile cut = readSami(full.left(full.indexOf("<SYNC Start=4000") + 5));
   ASSERT_TRUE(cut.ok);
   EXPECT_EQ(cut.document.streams[1].entries.size(), 2u);
+}
+
+// Every cut of the file, and the file with bytes overwritten, in every
+// encoding: read or refused, entries always in order, never more than written.
+TEST(SamiParser, DamagedCopiesNeverBreakTheReader) {
+  for (FileEncoding encoding : {FileEncoding::Cp949, FileEncoding::Utf8Bom, FileEncoding::Utf16LeBom}) {
+    const QByteArray whole = encodeSami(koreanSamiText(), encoding);
+    for (qsizetype cut = 0; cut <= whole.size(); cut += 3) {
+      QByteArray damaged = whole.left(cut);
+      if (cut % 2) damaged.replace(cut / 2, 1, QByteArray(1, char(cut % 256)));  // one byte overwritten as well
+      const SamiFile file = readSami(damaged);
+      if (!file.ok) {
+        EXPECT_EQ(file.messageId, 299);
+        continue;
+      }
+      std::size_t entries = 0;
+      for (const SamiStream& stream : file.document.streams) {
+        entries += stream.entries.size();
+        EXPECT_TRUE(std::is_sorted(stream.entries.begin(), stream.entries.end(),
+                                   [](const SamiEntry& a, const SamiEntry& b) { return a.startMs < b.startMs; }));
+      }
+      EXPECT_LE(entries, 6u) << int(encoding) << " cut at " << cut;
+    }
+  }
 }
 
 TEST(SamiParser, HugeFilesAreRefusedUnreadAndLongEntriesCut) {
