@@ -9,8 +9,9 @@
 // entry's start (scaled by the rate). When it fires the position is read
 // again: an entry is posted only once the position has reached it, otherwise
 // the timer is armed again for what is left (at most half a second ahead, so
-// that a seek the clock was not told of is noticed all the same). Entries passed over together
-// (after a stall, a seek or a sync step) give one event: the one in force.
+// that a seek the clock was not told of is noticed all the same). Entries
+// passed over together (after a stall, a seek or a sync step) give one event:
+// the one in force.
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
@@ -25,7 +26,9 @@ class CaptionClock : public QObject {
   Q_OBJECT
 
  public:
-  // The movie's position in 100 ns units (the engine's CurrentPosition()).
+  // The movie's position in 100 ns units: the shown picture's (the engine's
+  // CurrentPosition()), or, when captions are drawn into the frames, that of
+  // the next frame the caption filter takes (FramePosition).
   using PositionSource = std::function<std::int64_t()>;
 
   explicit CaptionClock(PositionSource position, QObject* parent = nullptr);
