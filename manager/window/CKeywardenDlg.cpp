@@ -17,7 +17,6 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <QSystemTrayIcon>
 #include <QThread>
 #include <QStyle>
 #include <QTabWidget>
@@ -72,6 +71,8 @@ CKeywardenDlg::CKeywardenDlg(const text::StringTable& strings, const KeywardenSe
   resize(640, 420);
 
   popup_ = new StatusPopup(strings_, this);
+  tray_ = new ManagerTray(*this, strings_, options_.trayAvailable,
+                          {.open = [this] { openFromTray(); }, .exit = [this] { exitManager(); }});
   // The system menu gets a separator and the about item.
   systemMenu_ = new QMenu(this);
   systemMenu_->addAction(strings_.text(2), this, [this] { hideToTray(); });
@@ -149,7 +150,10 @@ CKeywardenDlg::~CKeywardenDlg() {
 void CKeywardenDlg::applyPendingUpdates() { pendingUpdates_->start(options_.programFolder); }
 
 void CKeywardenDlg::start() {
-  addTray();
+  // Until the manager has a picture of its own, the style's computer icon.
+  tray_->add(windowIcon().isNull() || windowIcon().availableSizes().isEmpty()
+                 ? style()->standardIcon(QStyle::SP_ComputerIcon)
+                 : windowIcon());
   // Without a tray the manager still owns the receiver: a desktop without a
   // notification area is no reason to leave the remote dead. The copies go
   // in place first, on the event loop, so the window answers meanwhile.
@@ -225,7 +229,7 @@ void CKeywardenDlg::exitManager() {
   stopReader();
   hide();
   launcher_->closeShell([this] {
-    if (tray_) tray_->hide();
+    tray_->remove();
     QApplication::quit();
   });
 }
@@ -234,11 +238,7 @@ void CKeywardenDlg::hideForLaunch() {
   if (!isMinimized() && settings_.toTrayOnLaunch == 1) hideToTray();
 }
 
-void CKeywardenDlg::hideToTray() {
-  const bool tray = options_.trayAvailable ? options_.trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
-  if (tray) hide();
-  else showMinimized();
-}
+void CKeywardenDlg::hideToTray() { tray_->hideWindow(); }
 
 void CKeywardenDlg::launchShell() {
   setStatusLine({});
@@ -381,26 +381,6 @@ void CKeywardenDlg::toggleStartup(bool on) {
   KeywardenSettings::WriteValue(QStringLiteral("Startup"), settings_.startup);
   if (on) CreateStartupEntry(strings_.text(247), options_.programFolder + strings_.text(245));
   else RemoveStartupEntry(strings_.text(247));
-}
-
-void CKeywardenDlg::addTray() {
-  // Added whether or not a notification area is there now: the icon docks
-  // by itself when a panel starts later.
-  // Until the manager has a picture of its own, the style's computer icon.
-  const QIcon icon = windowIcon().isNull() || windowIcon().availableSizes().isEmpty()
-                         ? style()->standardIcon(QStyle::SP_ComputerIcon)
-                         : windowIcon();
-  tray_ = new QSystemTrayIcon(icon, this);
-  tray_->setToolTip(strings_.text(230));
-  auto* menu = new QMenu(this);
-  QAction* open = menu->addAction(strings_.text(32772), this, [this] { openFromTray(); });
-  menu->addAction(strings_.text(32771), this, [this] { exitManager(); });
-  menu->setDefaultAction(open);
-  tray_->setContextMenu(menu);
-  connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::DoubleClick) openFromTray();
-  });
-  tray_->show();
 }
 
 void CKeywardenDlg::openFromTray() {

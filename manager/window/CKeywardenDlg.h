@@ -20,6 +20,7 @@
 #include "manager/window/CPageMain.h"
 #include "manager/window/CPageSkin.h"
 #include "manager/window/KeywardenSettings.h"
+#include "manager/window/ManagerTray.h"
 #include "manager/window/ProgramLauncher.h"
 #include "manager/window/StatusPopup.h"
 
@@ -63,7 +64,7 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   desktop::WindowId windowId() const { return suiteWindow_ ? suiteWindow_->id() : 0; }
   CPageMain* page() const { return page_; }
   CPageSkin* skinPage() const { return skinPage_; }
-  QSystemTrayIcon* trayIcon() const { return tray_; }
+  QSystemTrayIcon* trayIcon() const { return tray_->icon(); }
   StatusPopup* statusPopup() const { return popup_; }
   // The window's menu (what a title bar's system menu holds): hide, then a
   // separator and "Keywarden 정보(&A)..." (101). Opened by a right click.
@@ -114,7 +115,6 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   void changePort();
   void changeModel();
   void settingsChangedByUser();
-  void addTray();
   void openFromTray();
   void checkBox(QCheckBox* box, quint32 KeywardenSettings::* field, const char* name);
   void toggleStartup(bool on);
@@ -132,7 +132,7 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   skin::CXPButton* connectButton_ = nullptr;
   StatusPopup* popup_ = nullptr;
   QMenu* systemMenu_ = nullptr;
-  QSystemTrayIcon* tray_ = nullptr;
+  ManagerTray* tray_ = nullptr;
   TimerBank timers_;
   CSerialThread reader_;
   ReceiverReturnWatch receiverReturn_;
