@@ -8,7 +8,8 @@
 # The parts live in scripts/demo/NN-name.sh and run in name order, sourced
 # into this script, so they share what is set up here:
 #   $programs $lumictl $out $work $data $LUMICASTER_REGISTRY_DIR
-#   wait_for TITLE, key CODE, screenshot NAME, start_bg COMMAND... (killed at exit)
+#   wait_for TITLE, key CODE, screenshot NAME, start_bg COMMAND... (killed at exit),
+#   start_shell DESIGN LANG LOG / stop_shell, tours [QUICK-TOURS...]
 #   $LUMI_DEMO_QUICK  1 when the demo runs as a quick test: fewer screens
 #
 # Environment: LUMI_BUILD_DIR (build folder, relative or absolute),
@@ -114,6 +115,28 @@ wait_for() {  # title
 }
 key() { "$lumictl" key LUMICASTER "$1"; sleep 0.4; }
 screenshot() { "$lumictl" screenshot "$out/$1.png"; }
+
+# The shell in a design ("builtin" or "user", whose background is back.jpg in
+# the data folder) and a language; $shell holds its pid until stop_shell.
+start_shell() {  # design LANG log-name
+  local change=0
+  [ "$1" = user ] && change=1
+  printf '[MAIN]\nChange=%s\nBackgroundImage=%s\n' "$change" "$data/back.jpg" > "$data/Skin.ini"
+  LANG=$2 "$programs/Lumicaster.exe" >"$work/$3.log" 2>&1 &
+  shell=$!
+  wait_for LUMICASTER
+  sleep 0.5
+}
+stop_shell() {
+  "$lumictl" close LUMICASTER || kill "$shell" 2>/dev/null || true
+  wait "$shell" 2>/dev/null || true
+}
+# Design:language pairs a part walks through: all four, or in a quick run the
+# ones given (the built-in design in Korean when none is).
+tours() {
+  if [ "$LUMI_DEMO_QUICK" = 1 ]; then echo "${@:-builtin:ko_KR.UTF-8}"
+  else echo builtin:ko_KR.UTF-8 builtin:en_US.UTF-8 user:ko_KR.UTF-8 user:en_US.UTF-8; fi
+}
 
 for part in "$root"/scripts/demo/[0-9]*.sh; do
   echo "demo: $(basename "$part" .sh)"

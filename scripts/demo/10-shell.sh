@@ -5,19 +5,11 @@
 gst-launch-1.0 -q videotestsrc num-buffers=1 pattern=gradient foreground-color=0xff183048 background-color=0xff6890b0 ! video/x-raw,width=800,height=600 \
   ! videoconvert ! jpegenc ! filesink location="$data/back.jpg"
 
-shell_tours=(builtin:ko_KR.UTF-8 builtin:en_US.UTF-8 user:ko_KR.UTF-8 user:en_US.UTF-8)
-[ "$LUMI_DEMO_QUICK" = 1 ] && shell_tours=(builtin:ko_KR.UTF-8 user:en_US.UTF-8)
-for tour in "${shell_tours[@]}"; do
+for tour in $(tours builtin:ko_KR.UTF-8 user:en_US.UTF-8); do
   design=${tour%%:*}
   lang=${tour#*:}
-  change=0
-  [ "$design" = user ] && change=1
-  printf '[MAIN]\nChange=%s\nBackgroundImage=%s\n' "$change" "$data/back.jpg" > "$data/Skin.ini"
   tag="${lang%%_*}-$design"
-  LANG=$lang "$programs/Lumicaster.exe" >"$work/shell-$tag.log" 2>&1 &
-  shell=$!
-  wait_for LUMICASTER
-  sleep 0.5
+  start_shell "$design" "$lang" "shell-$tag"
   key Down
   screenshot "main-menu-$tag"
   key Up
@@ -27,7 +19,6 @@ for tour in "${shell_tours[@]}"; do
   key Exit
   screenshot "message-dialog-$tag"
   key Exit
-  "$lumictl" close LUMICASTER || kill "$shell" 2>/dev/null || true
-  wait "$shell" 2>/dev/null || true
+  stop_shell
 done
 echo "demo: the shell answered lumictl on $DISPLAY"

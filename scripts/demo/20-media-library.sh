@@ -39,19 +39,11 @@ cat >> "$hive" <<REG
 "F"="CONCERT"
 REG
 
-library_tours=(builtin:ko_KR.UTF-8 builtin:en_US.UTF-8 user:ko_KR.UTF-8 user:en_US.UTF-8)
-[ "$LUMI_DEMO_QUICK" = 1 ] && library_tours=(builtin:ko_KR.UTF-8)
-for tour in "${library_tours[@]}"; do
+for tour in $(tours); do
   design=${tour%%:*}
   lang=${tour#*:}
-  change=0
-  [ "$design" = user ] && change=1
-  printf '[MAIN]\nChange=%s\nBackgroundImage=%s\n' "$change" "$data/back.jpg" > "$data/Skin.ini"
   tag="${lang%%_*}-$design"
-  LANG=$lang "$programs/Lumicaster.exe" >"$work/library-$tag.log" 2>&1 &
-  shell=$!
-  wait_for LUMICASTER
-  sleep 0.5
+  start_shell "$design" "$lang" "library-$tag"
   key OK            # "내 컴퓨터"
   key OK            # "영 화": the browser on C:, focus on the side menu
   key Down          # "검 색"
@@ -79,6 +71,5 @@ for tour in "${library_tours[@]}"; do
   sleep 0.5
   screenshot "dvd-chooser-$tag"
   key Exit
-  "$lumictl" close LUMICASTER || kill "$shell" 2>/dev/null || true
-  wait "$shell" 2>/dev/null || true
+  stop_shell
 done
