@@ -30,6 +30,7 @@
 #include "manager/core/RemoteSettings.h"
 #include "manager/core/PendingUpdates.h"
 #include "manager/window/AboutDialog.h"
+#include "manager/window/ManagerMessages.h"
 #include "manager/window/PortDialog.h"
 #include "manager/window/StartupEntry.h"
 
@@ -168,53 +169,45 @@ void CKeywardenDlg::connectReceiver() {
 }
 
 std::optional<std::int64_t> CKeywardenDlg::message(const desktop::WindowMessage& m) {
-  switch (m.message) {
-    case suite::WM_SUITE_PING:
-      return 1;
-    case suite::WM_REMOTE_KEY:
-      dispatcher_->remoteCode(static_cast<quint32>(m.wParam));
-      return 0;
-    case suite::WM_SET_KEY_TARGET:
-      dispatcher_->setKeyTarget(m.wParam);
-      return 0;
-    case desktop::WM_COPYDATA:
-      if (m.dataWord == suite::kCopyClaimKeys) {
-        dispatcher_->setKeyTarget(m.wParam);
-        return 1;
-      }
-      if (m.dataWord == suite::kCopySkinChanged) {
-        emit skinChanged();
-        return 1;
-      }
-      if (m.dataWord == suite::kCopySecondStart) {
-        openFromTray();
-        return 1;
-      }
-      return 0;
-    case suite::WM_READER_OPENED:
+  const ManagerDecision decision = ManagerMessages::decide(m);
+  switch (decision.action) {
+    case ManagerAction::None:
+      break;
+    case ManagerAction::RemoteKey:
+      dispatcher_->remoteCode(static_cast<quint32>(decision.argument));
+      break;
+    case ManagerAction::SetKeyTarget:
+      dispatcher_->setKeyTarget(decision.argument);
+      break;
+    case ManagerAction::ReloadSkin:
+      emit skinChanged();
+      break;
+    case ManagerAction::ShowWindow:
+      openFromTray();
+      break;
+    case ManagerAction::ReaderOpened:
       procedure_->readerOpened();
-      return 0;
-    case suite::WM_READER_OPEN_FAILED:
+      break;
+    case ManagerAction::ReaderOpenFailed:
       procedure_->readerOpenFailed();
-      return 0;
-    case suite::WM_UPDATER_CLOSED:
+      break;
+    case ManagerAction::UpdaterClosed:
       launcher_->updaterSaidClosed();
       updaterClosed();
-      return 0;
-    case suite::WM_UPDATE_FILES_PENDING:
+      break;
+    case ManagerAction::PostApplyPendingUpdates:
       desktop::Desktop::instance().post(windowId(), suite::WM_APPLY_PENDING_UPDATES, 0, 0);
-      return 0;
-    case suite::WM_APPLY_PENDING_UPDATES:
+      break;
+    case ManagerAction::ApplyPendingUpdates:
       applyPendingUpdates();
-      return 0;
-    case desktop::WM_CLOSE:
+      break;
+    case ManagerAction::Exit:
       // Not inside the handler: exit waits for the shell, which may be
       // the very program that sent this.
       QTimer::singleShot(0, this, [this] { exitManager(); });
-      return 0;
-    default:
-      return std::nullopt;
+      break;
   }
+  return decision.reply;
 }
 
 void CKeywardenDlg::exitManager() {

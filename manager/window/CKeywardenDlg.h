@@ -1,7 +1,9 @@
 #pragma once
 // The manager's main window: the seven buttons, the property sheet, the
-// status popup and the tray icon around the receiver (CSerialThread), its
-// ConnectionProcedure and the KeyDispatcher. Everything runs on the
+// status popup (StatusPopup), the tray (ManagerTray) and the launches
+// (ProgramLauncher) around the receiver (CSerialThread), its
+// ConnectionProcedure and the KeyDispatcher. Messages from other programs
+// are decided by ManagerMessages and carried out here. Everything runs on the
 // user-interface thread; the reader only reaches it through queued signals.
 #include <QPointer>
 #include <QWidget>
@@ -107,6 +109,7 @@ class CKeywardenDlg : public QWidget, public ConnectionHost, public ManagerDialo
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Carries out what ManagerMessages decides and gives its answer.
   std::optional<std::int64_t> message(const desktop::WindowMessage& m);
   void connectReceiver();
   // ".Update" copies the updater left behind, put in place.
