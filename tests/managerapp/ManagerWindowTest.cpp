@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QFileInfo>
@@ -26,6 +27,7 @@
 #include "manager/window/CKeywardenDlg.h"
 #include "manager/window/KeywardenSettings.h"
 #include "manager/window/ManagerWindowStrings.h"
+#include "manager/window/ManagerTray.h"
 #include "common/suite/AutomationClass.h"
 #include "manager/window/AboutDialog.h"
 #include "manager/window/PortDialog.h"
@@ -411,6 +413,38 @@ TEST_F(ManagerWindow, TheTrayMenuOpensAndExits) {
   w->hide();
   menu->actions()[0]->trigger();
   EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(ManagerWindow, TheTrayOnItsOwnOpensExitsAndHidesOnlyWhereThereIsATray) {
+  for (bool available : {true, false}) {
+    QWidget window;
+    int opened = 0, exited = 0;
+    ManagerTray tray(window, strings_, [available] { return available; },
+                     {.open = [&] { ++opened; }, .exit = [&] { ++exited; }});
+    EXPECT_EQ(tray.icon(), nullptr) << "nothing in the notification area before it is added";
+    tray.add(window.style()->standardIcon(QStyle::SP_ComputerIcon));
+    QSystemTrayIcon* icon = tray.icon();
+    ASSERT_NE(icon, nullptr);
+    tray.add(QIcon());
+    EXPECT_EQ(tray.icon(), icon) << "one icon, however often it is added";
+    EXPECT_EQ(window.findChildren<QSystemTrayIcon*>().size(), 1);
+
+    QMenu* menu = icon->contextMenu();
+    ASSERT_NE(menu, nullptr);
+    menu->defaultAction()->trigger();
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    emit icon->activated(QSystemTrayIcon::Trigger);  // a single click opens nothing
+    EXPECT_EQ(opened, 2);
+    menu->actions().back()->trigger();
+    EXPECT_EQ(exited, 1);
+
+    window.show();
+    tray.hideWindow();
+    EXPECT_EQ(window.isVisible(), !available) << (available ? "hidden into the tray" : "kept on the desktop");
+    EXPECT_EQ(window.isMinimized(), !available) << "minimised where there is no tray";
+    tray.remove();
+    EXPECT_FALSE(icon->isVisible());
+  }
 }
 
 TEST_F(ManagerWindow, TheSkinPageIsSecondAndFollowsTheShellsSkinNotice) {
