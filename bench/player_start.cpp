@@ -3,7 +3,9 @@
 // picture on screen, against gst-play-1.0 drawing the same file with
 // ximagesink in the same run. The movie is red, so the first frame is the
 // first red pixel. Prints medians, 90th percentiles and the ratio; asserts
-// nothing.
+// nothing. With LUMICASTER_START_TRACE set, the player prints its start
+// steps and this program the start and the first frame of each run, all on
+// CLOCK_MONOTONIC, to see where the time goes.
 //
 //   bench_player_start [starts]
 #include <xcb/xcb.h>
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "platform/registry/Registry.h"
@@ -40,6 +43,12 @@ quint32 pixel(xcb_connection_t* c, xcb_window_t root, int x, int y) {
   return value & 0xFFFFFF;
 }
 
+double monotonicMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 bool red(quint32 rgb) { return ((rgb >> 16) & 0xFF) > 200 && ((rgb >> 8) & 0xFF) < 60 && (rgb & 0xFF) < 60; }
 
 // Starts a program and polls one pixel every millisecond until it turns red.
@@ -52,10 +61,12 @@ double firstFrameMs(const QString& program, const QStringList& args, const QProc
   QElapsedTimer timer;
   timer.start();
   p.start(program, args);
+  if (qEnvironmentVariableIsSet("LUMICASTER_START_TRACE")) std::fprintf(stderr, "[trace] %.3f started %s\n", monotonicMs(), qPrintable(program));
   double ms = -1;
   while (timer.elapsed() < 30000) {
     if (red(pixel(c, root, 10, 10))) {
       ms = double(timer.nsecsElapsed()) / 1e6;
+      if (qEnvironmentVariableIsSet("LUMICASTER_START_TRACE")) std::fprintf(stderr, "[trace] %.3f first frame\n", monotonicMs());
       break;
     }
     QThread::usleep(1000);

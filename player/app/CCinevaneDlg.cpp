@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <gst/gst.h>
+#include <xcb/xcb.h>
 #include <cstdio>
 
 #include "common/suite/PeerWindows.h"
@@ -18,6 +19,7 @@
 #include "player/app/SleepInhibitor.h"
 #include "player/core/MovieFiles.h"
 #include "player/core/PlayerKeys.h"
+#include "player/core/StartTrace.h"
 #include "player/core/VideoGeometry.h"
 
 namespace lumi::player {
@@ -143,12 +145,46 @@ bool CCinevaneDlg::start() {
   // Full screen on the monitor the suite uses.
   QScreen* screen = suiteScreen();
   setGeometry(screen->geometry());
+  StartTrace("checks done");
+  beginEarly();
   showFullScreen();
+  StartTrace("shown");
   QApplication::processEvents();
+  StartTrace("events processed");
   const bool running = dispatchCommandLine() && !ended_;
   // Asked once the picture is up: the system bus may be slow to answer.
   if (running) inhibitor_ = std::make_unique<SleepInhibitor>();
   return running;
+}
+
+// A movie file named on the command line starts prerolling before the window
+// is shown, so that GStreamer's threads build the pipeline while the window
+// is created and mapped; the dispatch below then opens the same file and only
+// waits for the rest. The picture's native window is created here, unmapped,
+// at the size it will have, and made known to the X server before the sink's
+// own connection asks for its size.
+void CCinevaneDlg::beginEarly() {
+  if (request_.kind != StartRequest::Kind::File || !MovieFileExists(request_.path)) return;
+  options_.LoadOptions(playerKey_);
+  video_->setGeometry(rect());
+  video_->show();
+  // Qt gives a hidden widget's native window its size only when it is shown:
+  // the sink would take a default size for the picture's, so the X window gets
+  // its size here directly.
+  if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+    xcb_connection_t* c = x11->connection();
+    const quint32 size[] = {quint32(width()), quint32(height())};
+    xcb_configure_window(c, xcb_window_t(video_->winId()), XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+  }
+  engine_.BeginOpen(request_.path, engineOptions());
+}
+
+EngineOptions CCinevaneDlg::engineOptions() const {
+  EngineOptions engineOptions;
+  engineOptions.accelLevel = options_.nVGAAccelLevel;
+  engineOptions.overlayMode = options_.bOverlayMode != 0;
+  return engineOptions;
 }
 
 bool CCinevaneDlg::dispatchCommandLine() {
@@ -206,14 +242,11 @@ bool CCinevaneDlg::openCurrent() {
   const QString path = currentPathOf(playlist_, request_);
   if (path.isEmpty()) return false;
   options_.LoadOptions(playerKey_);
-  EngineOptions engineOptions;
-  engineOptions.accelLevel = options_.nVGAAccelLevel;
-  engineOptions.overlayMode = options_.bOverlayMode != 0;
   // The sink learns the window's size when it starts: the whole screen until
   // the picture's own place is known.
   video_->setGeometry(rect());
   video_->show();
-  const HRESULT hr = engine_.Open(path, engineOptions);
+  const HRESULT hr = engine_.Open(path, engineOptions());
   if (com::failed(hr)) {
     video_->hide();
     return false;
@@ -234,6 +267,7 @@ void CCinevaneDlg::Play() {
   rewindTimer_.stop();
   if (engine_.rate() != 1.0) engine_.SetRate(1.0);
   engine_.Run();
+  StartTrace("run");
   prevPlayState = playState;
   playState = 1;
   if (from == 0 && playlist_.size() >= 2)
@@ -488,6 +522,7 @@ void CCinevaneDlg::placeVideo() {
   video_->setGeometry(rect);
   video_->show();
   engine_.VideoWindowMoved();
+  StartTrace("placed");
   std::fprintf(stderr, "[place] %d %d %d %d\n", rect.x(), rect.y(), rect.width(), rect.height());
   std::fflush(stderr);
 }

@@ -70,6 +70,8 @@ class CCinevaneDlg : public QWidget, private PlaybackUi {
   void quit(int exitCode) override;
   quintptr videoWindow() override;
 
+  void beginEarly();
+  EngineOptions engineOptions() const;
   bool dispatchCommandLine();
   bool openCurrent();
   void applyResumeRule();

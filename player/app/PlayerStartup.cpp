@@ -3,29 +3,48 @@
 #include <QApplication>
 #include <gst/gst.h>
 
+#include <thread>
+
 #include "common/suite/SuiteMessages.h"
 #include "platform/instance/SingleInstance.h"
 #include "platform/text/StringTable.h"
 #include "player/app/CCinevaneDlg.h"
 #include "player/core/CommandLine.h"
+#include "player/core/StartTrace.h"
 
 namespace lumi::player {
 
 int RunPlayer(int argc, char** argv) {
   // The shell passes one argument; read it before Qt takes its own options.
+  StartTrace("main");
   const QString commandLine = JoinArguments(argc, argv);
+  // GStreamer's start (reading its plugin registry, loading the plugins every
+  // movie needs) and Qt's (its connection to the display) need nothing of
+  // each other: they run side by side, and GStreamer is used only after both.
+  std::thread gstreamerStart([] {
+    gst_init(nullptr, nullptr);
+    for (const char* name : {"playbin", "ximagesink", "videoconvert", "videoscale", "typefind"})
+      if (GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), name)) {
+        if (GstPluginFeature* loaded = gst_plugin_feature_load(feature)) gst_object_unref(loaded);
+        gst_object_unref(feature);
+      }
+    StartTrace("gst_init");
+  });
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
-  gst_init(nullptr, nullptr);
+  StartTrace("application");
+  gstreamerStart.join();
   text::setProgramStrings(text::StringTable::load(QStringLiteral(":/strings/player.tsv")));
 
   // A second start leaves the running player as it is, silently.
   SingleInstanceLock instance(suite::kPlayerTitle);
   if (!instance.acquired()) return 0;
+  StartTrace("instance lock");
 
   int code = 0;
   {
     CCinevaneDlg window(commandLine, QCoreApplication::applicationDirPath());
+    StartTrace("window constructed");
     if (window.start()) code = app.exec();
     else code = window.exitCode();
     if (window.exitCode() != 0) code = window.exitCode();

@@ -18,6 +18,7 @@
 #include "filter/com/InprocServer.h"
 #include "platform/text/StringTable.h"
 #include "player/core/MovieFiles.h"
+#include "player/core/StartTrace.h"
 #include "player/core/TimeText.h"
 #include "player/core/VolumeCurve.h"
 
@@ -87,10 +88,12 @@ QString uriFor(const QString& path) {
   return out;
 }
 
+}  // namespace
+
 // The registration entry points of the caption filter's module, and the
-// promise to unregister on every way out of Open: the class is registered only
-// while a movie is being built.
-class FilterRegistration {
+// promise to unregister on every way out of opening: the class is registered
+// only while a movie is being built.
+class PlaybackEngine::FilterRegistration {
  public:
   explicit FilterRegistration(std::string module) : module_(std::move(module)) {
     callRegistrationEntry(module_, "DllRegisterServer");
@@ -100,8 +103,6 @@ class FilterRegistration {
  private:
   std::string module_;
 };
-
-}  // namespace
 
 struct PlaybackEngine::Outcome {
   bool videoConnected = false;
@@ -117,20 +118,64 @@ PlaybackEngine::PlaybackEngine(PlaybackUi& ui, QString programFolder, QObject* p
 PlaybackEngine::~PlaybackEngine() { teardown(); }
 
 HRESULT PlaybackEngine::Open(const QString& moviePath, const EngineOptions& options) {
+  if (!(pending_ && pendingPath_ == moviePath && pendingOptions_ == options)) {
+    Close();
+    const HRESULT started = startOpen(moviePath, options, true);
+    if (failed(started)) return started;
+  }
+  pending_ = false;
+  return finishOpen();
+}
+
+bool PlaybackEngine::BeginOpen(const QString& moviePath, const EngineOptions& options) {
   Close();
+  if (const HRESULT hr = startOpen(moviePath, options, false); failed(hr)) {
+    diagnostic(QStringLiteral("[early] no early start: 0x%1").arg(quint32(hr), 8, 16, QChar(u'0')));
+    return false;
+  }
+  pending_ = true;
+  pendingPath_ = moviePath;
+  pendingOptions_ = options;
+  return true;
+}
+
+// Registers and creates the filter, assembles the pipeline and sets it
+// prerolling; the preroll goes on in GStreamer's threads.
+HRESULT PlaybackEngine::startOpen(const QString& moviePath, const EngineOptions& options, bool report) {
   path = moviePath;
   captionPath = CaptionPathFor(moviePath);
   const QString found = FindCaptionFile(moviePath);
   captionFileExists = !found.isEmpty();
   if (captionFileExists) captionPath = found;
 
-  const FilterRegistration registration(QDir(programFolder_).filePath(QStringLiteral("CaptionBlend.ax")).toStdString());
+  StartTrace("open");
+  registration_ = std::make_unique<FilterRegistration>(
+      QDir(programFolder_).filePath(QStringLiteral("CaptionBlend.ax")).toStdString());
+  StartTrace("registered");
   if (!createCaptionBlend()) {
-    ui_.showMessage(283);
+    teardown();
     path.clear();
+    if (report) ui_.showMessage(283);
     return REGDB_E_CLASSNOTREG;
   }
-  const HRESULT hr = build(options);
+  QString failure;
+  const HRESULT hr = assemble(options, failure);
+  if (failed(hr)) {
+    teardown();
+    path.clear();
+    if (report && !failure.isEmpty()) ui_.showText(failure);
+    return hr;
+  }
+  StartTrace("pipeline made");
+  startPreroll(true);
+  return S_OK;
+}
+
+// Waits for the preroll, judges it, and unregisters the filter whatever came
+// of it.
+HRESULT PlaybackEngine::finishOpen() {
+  const HRESULT hr = complete();
+  registration_.reset();
   if (failed(hr)) {
     teardown();
     path.clear();
@@ -187,10 +232,10 @@ bool PlaybackEngine::probeOverlaySink(GstElement* sink) {
   return r != GST_STATE_CHANGE_FAILURE;
 }
 
-HRESULT PlaybackEngine::build(const EngineOptions& options) {
+HRESULT PlaybackEngine::assemble(const EngineOptions& options, QString& failure) {
   playbin_ = gst_element_factory_make("playbin", "cinevane-av");
   if (!playbin_) {
-    ui_.showText(QStringLiteral("CLSID_VideoRenderer : Video Renderer is not installed."));
+    failure = QStringLiteral("CLSID_VideoRenderer : Video Renderer is not installed.");
     return E_FAIL;
   }
   gst_object_ref_sink(playbin_);
@@ -204,9 +249,9 @@ HRESULT PlaybackEngine::build(const EngineOptions& options) {
 
   // Below the top acceleration level, or when the user chose captions in the
   // picture, the overlay is never tried.
-  const bool forced = options.accelLevel != 3 || !options.overlayMode;
+  forced_ = options.accelLevel != 3 || !options.overlayMode;
   overlayUsable = false;
-  if (!forced) {
+  if (!forced_) {
     if (GstElement* overlaySink = makeVideoSink(true)) {
       gst_object_ref_sink(overlaySink);
       overlayUsable = probeOverlaySink(overlaySink);
@@ -214,12 +259,12 @@ HRESULT PlaybackEngine::build(const EngineOptions& options) {
       else gst_object_unref(overlaySink);
     }
   }
-  mixingMode = forced || !overlayUsable;
+  mixingMode = forced_ || !overlayUsable;
   overlayMode = !mixingMode;
   if (mixingMode) {
     videoSink_ = makeVideoSink(false);
     if (!videoSink_) {
-      ui_.showText(QStringLiteral("CLSID_VideoRenderer : Video Renderer is not installed."));
+      failure = QStringLiteral("CLSID_VideoRenderer : Video Renderer is not installed.");
       return E_FAIL;
     }
     gst_object_ref_sink(videoSink_);
@@ -236,8 +281,13 @@ HRESULT PlaybackEngine::build(const EngineOptions& options) {
     }
   }
 
+  return S_OK;
+}
+
+HRESULT PlaybackEngine::complete() {
   Outcome outcome;
-  HRESULT hr = render(true, outcome);
+  HRESULT hr = awaitPreroll(true, outcome);
+  StartTrace("prerolled");
   if (hr != S_OK) {
     hr = judge(hr, outcome);
     if (failed(hr)) return hr;
@@ -245,7 +295,7 @@ HRESULT PlaybackEngine::build(const EngineOptions& options) {
   readStreamInfo();
   colorKey = overlayMode ? 0x040404 : 0;
   // The overlay cannot show captions and the menu: they go into the picture.
-  if (mixingMode && !forced && videoStreams_ > 0) ui_.showMessage(297, 298);
+  if (mixingMode && !forced_ && videoStreams_ > 0) ui_.showMessage(297, 298);
   if (GstElement* b = withInterface(videoSink_, GST_TYPE_COLOR_BALANCE)) {
     balance_ = b;
     int* defaults[] = {&defaultBrightness, &defaultContrast, &defaultSaturation};
@@ -265,6 +315,7 @@ HRESULT PlaybackEngine::build(const EngineOptions& options) {
     g_free(dot);
   }
   watchBus();
+  StartTrace("built");
   emit built();
   return S_OK;
 }
@@ -272,14 +323,21 @@ HRESULT PlaybackEngine::build(const EngineOptions& options) {
 // Prerolls the pipeline and reads what became of it from the bus: errors by
 // their domain and element, decoders GStreamer reported missing.
 HRESULT PlaybackEngine::render(bool withAudio, Outcome& outcome) {
-  outcome = {};
+  startPreroll(withAudio);
+  return awaitPreroll(withAudio, outcome);
+}
+
+void PlaybackEngine::startPreroll(bool withAudio) {
   gst_element_set_state(playbin_, GST_STATE_NULL);
   gst_bus_set_flushing(bus_, TRUE);
   gst_bus_set_flushing(bus_, FALSE);
   guint flags = kFlagVideo | kFlagSoftVolume | kFlagForceFilters | (withAudio ? kFlagAudio : 0);
   g_object_set(playbin_, "flags", flags, nullptr);
   gst_element_set_state(playbin_, GST_STATE_PAUSED);
+}
 
+HRESULT PlaybackEngine::awaitPreroll(bool withAudio, Outcome& outcome) {
+  outcome = {};
   HRESULT result = S_OK;
   bool finished = false;
   QElapsedTimer waited;
@@ -533,6 +591,7 @@ void PlaybackEngine::Close() {
 }
 
 void PlaybackEngine::teardown() {
+  pending_ = false;
   forgetSizePad();
   delete busNotifier_;
   busNotifier_ = nullptr;
@@ -542,6 +601,7 @@ void PlaybackEngine::teardown() {
   if (videoSink_) gst_object_unref(videoSink_);
   videoSink_ = nullptr;
   releaseCaptionBlend();
+  registration_.reset();
   if (bus_) {
     gst_bus_set_flushing(bus_, TRUE);
     gst_object_unref(bus_);

@@ -20,6 +20,7 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 #include "player/engine/RenderResult.h"
 
@@ -64,6 +65,7 @@ class PlaybackUi {
 struct EngineOptions {
   int accelLevel = 3;      // "nVGAAccelLevel": below 3 the overlay sink is never tried
   bool overlayMode = true; // "bOverlayMode"
+  bool operator==(const EngineOptions&) const = default;
 };
 
 class PlaybackEngine : public QObject {
@@ -81,6 +83,14 @@ class PlaybackEngine : public QObject {
   // reactions the result asks for (questions, messages, quitting) have then
   // been carried out through the ui.
   HRESULT Open(const QString& path, const EngineOptions& options = {});
+  // The first half of Open, for a start that creates its window meanwhile:
+  // registers the filter, assembles the pipeline (drawing into the window
+  // videoWindow() gives now) and sets it prerolling in GStreamer's threads,
+  // without waiting. Says nothing to the user: on any failure it leaves
+  // nothing behind and returns false, and the later Open does the whole work
+  // again and reports. An Open of the same path and options then only waits
+  // for the preroll and judges it; the filter stays registered until then.
+  bool BeginOpen(const QString& path, const EngineOptions& options = {});
   HRESULT Run();
   // From running: pause; otherwise run.
   void PausePlay();
@@ -149,8 +159,14 @@ class PlaybackEngine : public QObject {
 
  private:
   struct Outcome;
-  HRESULT build(const EngineOptions& options);
+  class FilterRegistration;
+  HRESULT startOpen(const QString& path, const EngineOptions& options, bool report);
+  HRESULT finishOpen();
+  HRESULT assemble(const EngineOptions& options, QString& failure);
+  HRESULT complete();
   HRESULT render(bool withAudio, Outcome& outcome);
+  void startPreroll(bool withAudio);
+  HRESULT awaitPreroll(bool withAudio, Outcome& outcome);
   HRESULT judge(HRESULT result, const Outcome& outcome);
   bool createCaptionBlend();
   void releaseCaptionBlend();
@@ -180,6 +196,11 @@ class PlaybackEngine : public QObject {
   int videoStreams_ = 0;
   GstPad* sizePad_ = nullptr;
   unsigned long sizeHandler_ = 0;
+  bool forced_ = false;  // the mixing method was chosen, not fallen back to
+  std::unique_ptr<FilterRegistration> registration_;
+  bool pending_ = false;  // BeginOpen's preroll awaits its Open
+  QString pendingPath_;
+  EngineOptions pendingOptions_;
 };
 
 }  // namespace lumi::player

@@ -313,3 +313,44 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
+
+// The early start: BeginOpen leaves the pipeline prerolling with the filter
+// registered; the Open of the same movie finishes that build (the same
+// pipeline, no second one) and unregisters. A movie that cannot start early
+// says nothing then, and the Open that follows reports it as any Open would.
+TEST_F(PlaybackEngineTest, AnEarlyStartIsFinishedByTheOpenOfTheSameMovie) {
+  ASSERT_TRUE(engine_.BeginOpen(media().mjpegAvi, {3, false}));
+  EXPECT_TRUE(Key::exists(Root::LocalMachine, kFilterKey));
+  GstElement* early = engine_.pipeline();
+  ASSERT_NE(early, nullptr);
+  ASSERT_EQ(engine_.Open(media().mjpegAvi, {3, false}), lumi::com::S_OK);
+  EXPECT_EQ(engine_.pipeline(), early);
+  EXPECT_FALSE(Key::exists(Root::LocalMachine, kFilterKey));
+  EXPECT_EQ(engine_.videoSize(), QSize(320, 240));
+  EXPECT_EQ(engine_.graphState, PlaybackEngine::Stopped);
+  EXPECT_TRUE(engine_.pipelineDescription().contains("Caption Blend"));
+  EXPECT_TRUE(ui_.messages.isEmpty());
+
+  // Another movie, or other options, build afresh.
+  ASSERT_TRUE(engine_.BeginOpen(media().mjpegAvi, {3, false}));
+  early = engine_.pipeline();
+  ASSERT_EQ(engine_.Open(media().mpeg1, {3, false}), lumi::com::S_OK);
+  EXPECT_NE(engine_.pipeline(), early);
+  EXPECT_EQ(engine_.videoSize(), QSize(352, 288));
+  EXPECT_FALSE(Key::exists(Root::LocalMachine, kFilterKey));
+
+  // Closing an early start unregisters too.
+  ASSERT_TRUE(engine_.BeginOpen(media().mjpegAvi, {3, false}));
+  engine_.Close();
+  EXPECT_FALSE(Key::exists(Root::LocalMachine, kFilterKey));
+  EXPECT_EQ(engine_.graphState, PlaybackEngine::NoGraph);
+
+  // A file that is not a movie: the early start prerolls into an error it
+  // keeps to itself; the Open judges it and the user hears of it.
+  ASSERT_TRUE(engine_.BeginOpen(media().notAMovie, {3, false}));
+  EXPECT_TRUE(ui_.messages.isEmpty());
+  EXPECT_TRUE(lumi::com::failed(engine_.Open(media().notAMovie, {3, false})));
+  EXPECT_EQ(ui_.messages, (QList<int>{284, 285}));
+  EXPECT_EQ(ui_.quitCode, 1);
+  EXPECT_FALSE(Key::exists(Root::LocalMachine, kFilterKey));
+}
