@@ -114,6 +114,29 @@ TEST_F(PictureLoaderTest, BitmapsOfEveryDepthArrive24BitWithTheirPixels) {
   }
 }
 
+// 16-bit bitmaps (5 bits per colour) are shown too, each colour moved to the
+// top 5 bits of its byte.
+TEST_F(PictureLoaderTest, SixteenBitBitmapIsConverted) {
+  QByteArray bmp("BM");
+  auto u32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) bmp.append(char((v >> (8 * i)) & 0xFF)); };
+  auto u16 = [&](quint16 v) { bmp.append(char(v & 0xFF)); bmp.append(char(v >> 8)); };
+  u32(14 + 40 + 8), u32(0), u32(14 + 40);
+  u32(40), u32(2), u32(2), u16(1), u16(16), u32(0), u32(8), u32(2835), u32(2835), u32(0), u32(0);
+  u16(0x001F), u16(0x7FFF);  // bottom row first: blue, white
+  u16(0x7C00), u16(0x03E0);  // top row: red, green
+  QFile file(Path(QStringLiteral("deep.bmp")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bmp);
+  file.close();
+  CPictureLoader loader;
+  ASSERT_TRUE(loader.Load(file.fileName())) << loader.Error().toStdString();
+  ASSERT_EQ(loader.Picture().format(), QImage::Format_RGB888);
+  EXPECT_EQ(loader.Picture().pixel(0, 0), qRgb(248, 0, 0));
+  EXPECT_EQ(loader.Picture().pixel(1, 0), qRgb(0, 248, 0));
+  EXPECT_EQ(loader.Picture().pixel(0, 1), qRgb(0, 0, 248));
+  EXPECT_EQ(loader.Picture().pixel(1, 1), qRgb(248, 248, 248));
+}
+
 TEST_F(PictureLoaderTest, GifsGoThroughTheShellsDecoderWhateverTheCase) {
   lumi::test::GifSpec s;
   s.screenWidth = s.width = 400;
