@@ -15,6 +15,8 @@ packages=(
   gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-x
   # gst-play-1.0, the movie player benchmark's peer
   gstreamer1.0-plugins-base-apps
+  # vipsthumbnail, the photo thumbnail benchmark's peer
+  libvips-tools
   # archives, compound files, text drawing in the caption filter
   libzip-dev zlib1g-dev libgsf-1-dev libpango1.0-dev libcairo2-dev
   # X11 through xcb
