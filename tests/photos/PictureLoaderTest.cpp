@@ -137,6 +137,27 @@ TEST_F(PictureLoaderTest, SixteenBitBitmapIsConverted) {
   EXPECT_EQ(loader.Picture().pixel(1, 1), qRgb(248, 248, 248));
 }
 
+// A header claiming 40000 x 40000 pixels (4.5 GiB at 24 bits) over a few
+// bytes of data: refused by the readers' allocation limit, bound or not.
+TEST_F(PictureLoaderTest, HugeClaimedSizeIsRefusedNotAllocated) {
+  QByteArray bmp("BM");
+  auto u32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) bmp.append(char((v >> (8 * i)) & 0xFF)); };
+  auto u16 = [&](quint16 v) { bmp.append(char(v & 0xFF)); bmp.append(char(v >> 8)); };
+  u32(14 + 40 + 64), u32(0), u32(14 + 40);
+  u32(40), u32(40000), u32(40000), u16(1), u16(24), u32(0), u32(0), u32(2835), u32(2835), u32(0), u32(0);
+  bmp.append(QByteArray(64, '\x40'));
+  QFile file(Path(QStringLiteral("huge.bmp")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bmp);
+  file.close();
+  for (QSize bound : {QSize(176, 128), QSize()}) {
+    CPictureLoader loader;
+    EXPECT_FALSE(loader.Load(file.fileName(), bound));
+    EXPECT_TRUE(loader.Picture().isNull());
+    EXPECT_FALSE(loader.Error().isEmpty());
+  }
+}
+
 TEST_F(PictureLoaderTest, GifsGoThroughTheShellsDecoderWhateverTheCase) {
   lumi::test::GifSpec s;
   s.screenWidth = s.width = 400;
