@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <gst/gst.h>
 
+#include <dlfcn.h>
+#include <fontconfig/fontconfig.h>
+
+#include <filesystem>
 #include <thread>
 
 #include "common/suite/SuiteMessages.h"
@@ -28,6 +32,14 @@ int RunPlayer(int argc, char** argv) {
         if (GstPluginFeature* loaded = gst_plugin_feature_load(feature)) gst_object_unref(loaded);
         gst_object_unref(feature);
       }
+    // The caption filter's module and its text libraries, and fontconfig's
+    // configuration that its first text layout reads: loaded here, they are
+    // ready when the filter is registered and started. The handle is kept;
+    // the module stays loaded while the player runs in any case.
+    std::error_code error;
+    const auto module = std::filesystem::read_symlink("/proc/self/exe", error).parent_path() / "CaptionBlend.ax";
+    if (!error) dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    FcInit();
     StartTrace("gst_init");
   });
   int qtArgc = 1;
