@@ -1,5 +1,7 @@
 #include "shell/library/CGifDecoder.h"
 
+#include "shell/library/PictureFit.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -39,14 +41,16 @@ bool SkipSubBlocks(ByteReader& in) {
   }
 }
 
-// The LZW code stream, least significant bit first.
+// The LZW code stream, least significant bit first, read in place across the
+// image data's sub-blocks.
 class BitReader {
  public:
-  explicit BitReader(const QByteArray& bytes) : bytes_(bytes) {}
+  BitReader(const QByteArray& data, qsizetype pos) : data_(data), pos_(pos) {}
   bool Read(int width, int& code) {
     while (count_ < width) {
-      if (pos_ >= bytes_.size()) return false;
-      acc_ |= uint32_t(uint8_t(bytes_[pos_++])) << count_;
+      uint8_t byte = 0;
+      if (!NextByte(byte)) return false;
+      acc_ |= uint32_t(byte) << count_;
       count_ += 8;
     }
     code = int(acc_ & ((1u << width) - 1));
@@ -54,10 +58,29 @@ class BitReader {
     count_ -= width;
     return true;
   }
+  // Whether the sub-blocks' terminator has been reached.
+  bool Ended() const { return ended_; }
 
  private:
-  const QByteArray& bytes_;
-  qsizetype pos_ = 0;
+  bool NextByte(uint8_t& byte) {
+    while (left_ == 0) {
+      if (ended_ || pos_ >= data_.size()) return false;
+      left_ = uint8_t(data_[pos_++]);
+      if (left_ == 0) {
+        ended_ = true;
+        return false;
+      }
+    }
+    if (pos_ >= data_.size()) return false;
+    byte = uint8_t(data_[pos_++]);
+    --left_;
+    return true;
+  }
+
+  const QByteArray& data_;
+  qsizetype pos_;
+  int left_ = 0;
+  bool ended_ = false;
   uint32_t acc_ = 0;
   int count_ = 0;
 };
@@ -90,13 +113,15 @@ CGifDecoder::CGifDecoder(qint64 pixelLimit) : pixelLimit_(pixelLimit) {}
 
 CGifDecoder::Status CGifDecoder::Fail(const QString& why) {
   picture_ = QImage();
+  sourceSize_ = QSize();
   error_ = why;
   status_ = Status::Failed;
   return status_;
 }
 
-CGifDecoder::Status CGifDecoder::Decode(const QByteArray& data) {
+CGifDecoder::Status CGifDecoder::Decode(const QByteArray& data, QSize fitInto) {
   picture_ = QImage();
+  sourceSize_ = QSize();
   error_.clear();
   ByteReader in(data);
 
@@ -166,7 +191,23 @@ CGifDecoder::Status CGifDecoder::Decode(const QByteArray& data) {
                     .arg(qMax(canvasWidth, width))
                     .arg(qMax(canvasHeight, height)));
 
-  picture_ = QImage(canvasWidth, canvasHeight, QImage::Format_RGB888);
+  // Which output column and row each picture column and row lands in (-1:
+  // none), sampling the centre of each output pixel when reducing.
+  QSize output(canvasWidth, canvasHeight);
+  if (fitInto.isValid()) {
+    const QSize fitted = FitPicture(fitInto, output).size().expandedTo(QSize(1, 1));
+    if (fitted.width() < canvasWidth && fitted.height() <= canvasHeight) output = fitted;
+  }
+  auto sampling = [](int from, int to) {
+    std::vector<int> map(from, -1);
+    for (int i = 0; i < to; ++i) map[int((i + 0.5) * from / to)] = i;
+    return map;
+  };
+  const std::vector<int> columnAt = sampling(canvasWidth, output.width());
+  const std::vector<int> rowAt = sampling(canvasHeight, output.height());
+
+  sourceSize_ = QSize(canvasWidth, canvasHeight);
+  picture_ = QImage(output, QImage::Format_RGB888);
   if (picture_.isNull()) return Fail(QStringLiteral("out of memory for the picture"));
   const QRgb background =
       (screenFlags & 0x80) && backgroundIndex < globalTable.size() ? globalTable[backgroundIndex] : qRgb(0, 0, 0);
@@ -194,22 +235,6 @@ CGifDecoder::Status CGifDecoder::Decode(const QByteArray& data) {
   const int minCodeSize = in.U8();
   if (minCodeSize < 2 || minCodeSize > 11) return Fail(QStringLiteral("bad LZW code size %1").arg(minCodeSize));
 
-  // The image data's sub-blocks joined; no larger than the file.
-  QByteArray codes;
-  bool dataEnded = false;
-  for (;;) {
-    if (!in.Has(1)) break;
-    const uint8_t size = in.U8();
-    if (size == 0) {
-      dataEnded = true;
-      break;
-    }
-    const qsizetype n = qMin<qsizetype>(size, data.size() - (in.Here() - data.constData()));
-    codes.append(in.Here(), n);
-    in.Skip(n);
-    if (n < size) break;
-  }
-
   const std::vector<int> rows = interlaced ? InterlacedRows(height) : std::vector<int>();
   const qint64 total = qint64(width) * height;
   qint64 written = 0;
@@ -219,9 +244,9 @@ CGifDecoder::Status CGifDecoder::Decode(const QByteArray& data) {
     ++written;
     const int x = left + column;
     const int y = top + (interlaced ? rows[row] : row);
-    if (x >= canvasWidth || y >= canvasHeight) return;
+    if (x >= canvasWidth || y >= canvasHeight || columnAt[x] < 0 || rowAt[y] < 0) return;
     const QRgb c = colours[index];
-    uchar* p = picture_.scanLine(y) + 3 * x;
+    uchar* p = picture_.scanLine(rowAt[y]) + 3 * columnAt[x];
     p[0] = uchar(qRed(c));
     p[1] = uchar(qGreen(c));
     p[2] = uchar(qBlue(c));
@@ -237,7 +262,7 @@ CGifDecoder::Status CGifDecoder::Decode(const QByteArray& data) {
   int next = clear + 2;
   int codeWidth = minCodeSize + 1;
   int previous = -1;
-  BitReader bits(codes);
+  BitReader bits(data, in.Here() - data.constData());
 
   while (written < total) {
     int code = 0;
@@ -282,7 +307,7 @@ CGifDecoder::Status CGifDecoder::Decode(const QByteArray& data) {
   }
 
   if (written < total)
-    return partial(dataEnded ? QStringLiteral("the image data ends early")
+    return partial(bits.Ended() ? QStringLiteral("the image data ends early")
                              : QStringLiteral("the file ends inside the image data"));
   return status_;
 }

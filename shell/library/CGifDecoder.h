@@ -15,6 +15,7 @@
 // bounded by the input's length and the pixel limit.
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 namespace lumi::library {
@@ -31,11 +32,16 @@ class CGifDecoder {
 
   explicit CGifDecoder(qint64 pixelLimit = kDefaultPixelLimit);
 
-  Status Decode(const QByteArray& data);
+  // With a valid fitInto, a picture larger than its fit there (FitPicture)
+  // comes out at that fitted size, sampled to the nearest pixel while
+  // decoding, so the whole picture never exists in memory.
+  Status Decode(const QByteArray& data, QSize fitInto = QSize());
 
   Status status() const { return status_; }
   // Format_RGB888; null when Failed.
   const QImage& Picture() const { return picture_; }
+  // The picture's size in the file (screen, or image extent); empty when Failed.
+  QSize SourceSize() const { return sourceSize_; }
   // Why decoding failed or stopped early; empty when Complete.
   const QString& Error() const { return error_; }
 
@@ -45,6 +51,7 @@ class CGifDecoder {
   qint64 pixelLimit_;
   Status status_ = Status::Failed;
   QImage picture_;
+  QSize sourceSize_;
   QString error_;
 };
 

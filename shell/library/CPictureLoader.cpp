@@ -20,36 +20,6 @@ bool IsGifName(const QString& path) {
 
 }  // namespace
 
-QRect FitPicture(QSize area, QSize picture) {
-  const int W = area.width(), H = area.height();
-  const int w = picture.width(), h = qAbs(picture.height());
-  if (W <= 0 || H <= 0 || w <= 0 || h <= 0) return {};
-  const float fx = float(W) / float(w);
-  const float fy = float(H) / float(h);
-  int width, height;
-  if (fx >= 1 && fy > 1) {
-    // Enlarging: one side fills the area exactly. The other side is taken
-    // from the picture's orientation first, but never past the area: a small
-    // picture a little wider than high would otherwise lose its top and
-    // bottom in a 4:3 area.
-    const int wideHeight = int(float(h) * fx);
-    const int tallWidth = int(float(w) * fy);
-    const bool wide = w > h;
-    if ((wide && wideHeight <= H) || (!wide && tallWidth > W)) {
-      width = W;
-      height = wideHeight;
-    } else {
-      width = tallWidth;
-      height = H;
-    }
-  } else {
-    const float f = qMin(fx, fy);
-    width = int(float(w) * f);
-    height = int(float(h) * f);
-  }
-  return QRect((W - width) / 2, (H - height) / 2, width, height);
-}
-
 bool CPictureLoader::Fail(const QString& why) {
   picture_ = QImage();
   sourceSize_ = QSize();
@@ -86,14 +56,9 @@ bool CPictureLoader::Load(const QString& path, QSize bound) {
 
   if (IsGifName(path)) {
     CGifDecoder gif;
-    if (gif.Decode(file.readAll()) == CGifDecoder::Status::Failed) return Fail(gif.Error());
-    QImage image = gif.Picture();
-    sourceSize_ = image.size();
-    const QSize fitted = bound.isValid() ? FitPicture(bound, sourceSize_).size() : QSize();
-    // Unsmoothed, so the key colour survives the reduction exactly.
-    if (fitted.isValid() && fitted.width() < image.width())
-      image = image.scaled(fitted.expandedTo(QSize(1, 1)), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    picture_ = image;
+    if (gif.Decode(file.readAll(), bound) == CGifDecoder::Status::Failed) return Fail(gif.Error());
+    sourceSize_ = gif.SourceSize();
+    picture_ = gif.Picture();
     return true;
   }
 

@@ -13,15 +13,11 @@
 #include <QSize>
 #include <QString>
 
+#include "shell/library/PictureFit.h"
+
 class QPainter;
 
 namespace lumi::library {
-
-// Where a picture of the given size lies when fitted into an area (origin at
-// the area's top-left): scaled by the smaller of W / w and H / h in single
-// precision, the bound side exactly filling the area, centred with integer
-// division. Empty for an empty picture or area.
-QRect FitPicture(QSize area, QSize picture);
 
 class CPictureLoader {
  public:

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/library/CGifDecoder.h"
+#include "shell/library/PictureFit.h"
 #include "tests/photos/GifWriter.h"
 
 using lumi::library::CGifDecoder;
@@ -171,6 +172,40 @@ TEST(GifDecoder, InterlacedPicturesOfEveryHeightUpToTwoPassStepsMatchTheirPlainT
     EXPECT_EQ(interlaced.Picture(), plain.Picture());
     EXPECT_EQ(interlaced.Picture().pixel(0, height - 1), s.globalTable[height - 1]);
   }
+}
+
+// Decoding for a bound gives the fitted size directly, each pixel taken from
+// the part of the whole picture it stands for; the key colour stays exact.
+TEST(GifDecoder, DecodingForABoundSamplesTheFittedSize) {
+  GifSpec s = Plain(301, 203, 256);
+  s.controlBlock = true;
+  s.disposal = 2;
+  s.transparentIndex = 9;
+  s.interlaced = true;
+  const QByteArray bytes = WriteGif(s).bytes;
+  CGifDecoder whole, fitted;
+  ASSERT_EQ(whole.Decode(bytes), CGifDecoder::Status::Complete);
+  ASSERT_EQ(fitted.Decode(bytes, QSize(176, 128)), CGifDecoder::Status::Complete);
+  EXPECT_EQ(fitted.SourceSize(), QSize(301, 203));
+  const QImage& big = whole.Picture();
+  const QImage& small = fitted.Picture();
+  ASSERT_EQ(small.size(), lumi::library::FitPicture(QSize(176, 128), QSize(301, 203)).size());
+  int keyed = 0;
+  for (int y = 0; y < small.height(); ++y)
+    for (int x = 0; x < small.width(); ++x) {
+      const int x0 = x * 301 / small.width(), x1 = ((x + 1) * 301 + small.width() - 1) / small.width();
+      const int y0 = y * 203 / small.height(), y1 = ((y + 1) * 203 + small.height() - 1) / small.height();
+      bool found = false;
+      for (int v = y0; v < y1 && !found; ++v)
+        for (int u = x0; u < x1 && !found; ++u) found = big.pixel(u, v) == small.pixel(x, y);
+      ASSERT_TRUE(found) << x << "," << y;
+      keyed += small.pixel(x, y) == kGifKeyColour;
+    }
+  EXPECT_GT(keyed, 0);
+
+  // A bound larger than the picture changes nothing.
+  ASSERT_EQ(fitted.Decode(bytes, QSize(800, 600)), CGifDecoder::Status::Complete);
+  EXPECT_EQ(fitted.Picture(), big);
 }
 
 TEST(GifDecoder, ImageIsPlacedAtItsOffsetAndClippedToTheScreen) {
