@@ -84,7 +84,7 @@ void CPictureLoader::Draw(QPainter& painter, const QRect& target) const {
   if (placed.isEmpty()) return;
   painter.save();
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.setClipRect(target);
+  painter.setClipRect(target, Qt::IntersectClip);
   painter.drawImage(placed.translated(target.topLeft()), picture_);
   painter.restore();
 }
