@@ -27,11 +27,9 @@ int RunPlayer(int argc, char** argv) {
   // each other: they run side by side, and GStreamer is used only after both.
   std::thread gstreamerStart([] {
     gst_init(nullptr, nullptr);
-    for (const char* name : {"playbin", "ximagesink", "videoconvert", "videoscale", "typefind"})
-      if (GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), name)) {
-        if (GstPluginFeature* loaded = gst_plugin_feature_load(feature)) gst_object_unref(loaded);
-        gst_object_unref(feature);
-      }
+    for (const char* name : {"coreelements", "playback", "typefindfunctions", "ximagesink", "videoconvertscale",
+                             "volume", "audioconvert", "audioresample", "autodetect"})
+      if (GstPlugin* plugin = gst_plugin_load_by_name(name)) gst_object_unref(plugin);
     // The caption filter's module and its text libraries, and fontconfig's
     // configuration that its first text layout reads: loaded here, they are
     // ready when the filter is registered and started. The handle is kept;
