@@ -109,7 +109,7 @@ if ! grep -q listening "$work/server.err"; then
 fi
 
 wait_for() {  # title
-  for _ in $(seq 100); do "$lumictl" ping "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  for _ in $(seq 300); do "$lumictl" ping "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done
   echo "demo: \"$1\" did not come up" >&2
   return 1
 }
