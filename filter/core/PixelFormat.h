@@ -19,6 +19,8 @@ constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::uint32_t kFourccYUY2 = makeFourcc('Y', 'U', 'Y', '2');
 constexpr std::uint32_t kFourccYV12 = makeFourcc('Y', 'V', '1', '2');
+// The planes of YV12 with U stored before V; handled as YV12.
+constexpr std::uint32_t kFourccI420 = makeFourcc('I', '4', '2', '0');
 
 // For RGB a positive height means bottom-up rows and a negative one top-down;
 // YUV pictures are always top-down.

@@ -8,10 +8,21 @@ namespace lumi::caption {
 
 namespace {
 
-// Preference order of the caps the filter produces.
-constexpr PixelFormat kPreferred[] = {PixelFormat::YUY2,   PixelFormat::YV12,  PixelFormat::RGB555,
-                                      PixelFormat::RGB565, PixelFormat::RGB24, PixelFormat::RGB32,
-                                      PixelFormat::ARGB32};
+// GStreamer's formats the filter takes, in its order of preference. I420 is
+// YV12 with the chroma planes stored the other way round; the pixel code
+// addresses planes as Y, U, V wherever they lie, so I420 goes the YV12 way
+// and decoders that produce I420 need no conversion in front of the filter.
+struct GstFormat {
+  const char* name;
+  GstVideoFormat video;
+  PixelFormat format;
+};
+constexpr GstFormat kGstFormats[] = {
+    {"YUY2", GST_VIDEO_FORMAT_YUY2, PixelFormat::YUY2},     {"YV12", GST_VIDEO_FORMAT_YV12, PixelFormat::YV12},
+    {"I420", GST_VIDEO_FORMAT_I420, PixelFormat::YV12},     {"RGB15", GST_VIDEO_FORMAT_RGB15, PixelFormat::RGB555},
+    {"RGB16", GST_VIDEO_FORMAT_RGB16, PixelFormat::RGB565}, {"BGR", GST_VIDEO_FORMAT_BGR, PixelFormat::RGB24},
+    {"BGRx", GST_VIDEO_FORMAT_BGRx, PixelFormat::RGB32},    {"BGRA", GST_VIDEO_FORMAT_BGRA, PixelFormat::ARGB32},
+};
 
 bool formatAllowed(const GstStructure* s, const char* name) {
   const GValue* v = gst_structure_get_value(s, "format");
@@ -33,13 +44,13 @@ bool isFixed(const GstStructure* s) {
 }
 
 // The output structure for one fixed input structure, through the offered types.
-GstStructure* offeredStructure(const GstStructure* in, PixelFormat format) {
+GstStructure* offeredStructure(const GstStructure* in, const GstFormat& format) {
   GstStructure* out = gst_structure_copy(in);
   int w = 0, h = 0;
   if (gst_structure_get_int(in, "width", &w) && gst_structure_get_int(in, "height", &h)) {
     VideoType t;
-    t.subtype = format;
-    t.bih = makeHeader(format, w, isRgb(format) ? -h : h);
+    t.subtype = format.format;
+    t.bih = makeHeader(format.format, w, isRgb(format.format) ? -h : h);
     const std::vector<VideoType> outputs = outputTypesFor(t);
     if (!outputs.empty()) {
       w = outputs.front().bih.biWidth;
@@ -47,7 +58,7 @@ GstStructure* offeredStructure(const GstStructure* in, PixelFormat format) {
       gst_structure_set(out, "width", G_TYPE_INT, w, "height", G_TYPE_INT, h, nullptr);
     }
   }
-  gst_structure_set(out, "format", G_TYPE_STRING, gstFormatName(format), nullptr);
+  gst_structure_set(out, "format", G_TYPE_STRING, format.name, nullptr);
   return out;
 }
 
@@ -55,18 +66,18 @@ GstStructure* offeredStructure(const GstStructure* in, PixelFormat format) {
 // structures go through the offered output types.
 GstCaps* reorder(GstCaps* caps, bool offered) {
   GstCaps* result = gst_caps_new_empty();
-  for (PixelFormat f : kPreferred) {
+  for (const GstFormat& f : kGstFormats) {
     for (guint i = 0; i < gst_caps_get_size(caps); ++i) {
       const GstStructure* s = gst_caps_get_structure(caps, i);
       GstCapsFeatures* features = gst_caps_get_features(caps, i);
       if (features && !gst_caps_features_is_equal(features, GST_CAPS_FEATURES_MEMORY_SYSTEM_MEMORY)) continue;
-      if (!formatAllowed(s, gstFormatName(f))) continue;
+      if (!formatAllowed(s, f.name)) continue;
       GstStructure* out = nullptr;
       if (offered && isFixed(s)) {
         out = offeredStructure(s, f);
       } else {
         out = gst_structure_copy(s);
-        gst_structure_set(out, "format", G_TYPE_STRING, gstFormatName(f), nullptr);
+        gst_structure_set(out, "format", G_TYPE_STRING, f.name, nullptr);
       }
       result = gst_caps_merge_structure(result, out);
     }
@@ -90,21 +101,14 @@ const char* gstFormatName(PixelFormat format) {
 }
 
 std::optional<PixelFormat> pixelFormatOf(GstVideoFormat format) {
-  switch (format) {
-    case GST_VIDEO_FORMAT_YUY2: return PixelFormat::YUY2;
-    case GST_VIDEO_FORMAT_YV12: return PixelFormat::YV12;
-    case GST_VIDEO_FORMAT_RGB15: return PixelFormat::RGB555;
-    case GST_VIDEO_FORMAT_RGB16: return PixelFormat::RGB565;
-    case GST_VIDEO_FORMAT_BGR: return PixelFormat::RGB24;
-    case GST_VIDEO_FORMAT_BGRx: return PixelFormat::RGB32;
-    case GST_VIDEO_FORMAT_BGRA: return PixelFormat::ARGB32;
-    default: return std::nullopt;
-  }
+  for (const GstFormat& f : kGstFormats)
+    if (f.video == format) return f.format;
+  return std::nullopt;
 }
 
 GstCaps* templateCaps() {
   std::string formats;
-  for (PixelFormat f : kPreferred) formats += std::string(formats.empty() ? "" : ", ") + gstFormatName(f);
+  for (const GstFormat& f : kGstFormats) formats += std::string(formats.empty() ? "" : ", ") + f.name;
   const std::string text = "video/x-raw, format=(string){ " + formats + " }, width=(int)[ 1, " +
                            std::to_string(kMaxPictureSide) + " ], height=(int)[ 1, " + std::to_string(kMaxPictureSide) +
                            " ], framerate=(fraction)[ 0/1, 2147483647/1 ]";
@@ -129,6 +133,8 @@ VideoType videoTypeOf(const GstVideoInfo& info) {
   if (t.subtype) {
     t.bih = makeHeader(*t.subtype, w, isRgb(*t.subtype) ? -h : h);
     t.bih.biSizeImage = std::uint32_t(GST_VIDEO_INFO_SIZE(&info));
+    // Its own FourCC, so that a switch between I420 and YV12 is a format change.
+    if (GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_I420) t.bih.biCompression = kFourccI420;
   }
   t.sampleSize = t.bih.biSizeImage;
   return t;

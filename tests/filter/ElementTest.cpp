@@ -42,7 +42,7 @@ class Harness {
   ICaptionBlend* blend_ = nullptr;
 };
 
-const char* const kFormats[] = {"YUY2", "YV12", "RGB15", "RGB16", "BGR", "BGRx", "BGRA"};
+const char* const kFormats[] = {"YUY2", "YV12", "I420", "RGB15", "RGB16", "BGR", "BGRx", "BGRA"};
 
 }  // namespace
 
@@ -114,6 +114,124 @@ TEST(Element, FormatChangeGivesOneBlackFrame) {
   gst_caps_unref(yv12);
 }
 
+TEST(Element, SwitchBetweenI420AndYV12IsAFormatChange) {
+  Harness harness;
+  GstCaps* i420 = videoCaps("I420", 32, 24);
+  GstCaps* yv12 = videoCaps("YV12", 32, 24);
+  gst_harness_set_src_caps(harness.get(), gst_caps_ref(i420));
+  GstBuffer* in = makeFrame(i420, 1);
+  const auto picture = pictureBytes(in, i420);
+  GstBuffer* first = harness.transform(in);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(pictureBytes(first, i420), picture);
+  gst_buffer_unref(first);
+
+  gst_harness_set_src_caps(harness.get(), gst_caps_ref(yv12));
+  GstBuffer* changed = harness.transform(makeFrame(yv12, 2));
+  ASSERT_NE(changed, nullptr);
+  const auto black = pictureBytes(changed, yv12);
+  EXPECT_TRUE(std::all_of(black.begin(), black.begin() + 32 * 24, [](auto b) { return b == 16; }));
+  EXPECT_TRUE(std::all_of(black.begin() + 32 * 24, black.end(), [](auto b) { return b == 128; }));
+  gst_buffer_unref(changed);
+  gst_caps_unref(i420);
+  gst_caps_unref(yv12);
+}
+
+namespace {
+
+// The same picture as I420: Y, then U and V in the other stored order.
+GstBuffer* asI420(GstBuffer* yv12Buffer, GstCaps* yv12, GstCaps* i420) {
+  GstVideoInfo from, to;
+  gst_video_info_from_caps(&from, yv12);
+  gst_video_info_from_caps(&to, i420);
+  GstBuffer* result = gst_buffer_new_allocate(nullptr, GST_VIDEO_INFO_SIZE(&to), nullptr);
+  GstVideoFrame src, dst;
+  gst_video_frame_map(&src, &from, yv12Buffer, GST_MAP_READ);
+  gst_video_frame_map(&dst, &to, result, GST_MAP_WRITE);
+  for (int c = 0; c < 3; ++c)
+    for (int y = 0; y < GST_VIDEO_FRAME_COMP_HEIGHT(&src, c); ++y)
+      std::memcpy(GST_VIDEO_FRAME_COMP_DATA(&dst, c) + std::ptrdiff_t(y) * GST_VIDEO_FRAME_COMP_STRIDE(&dst, c),
+                  GST_VIDEO_FRAME_COMP_DATA(&src, c) + std::ptrdiff_t(y) * GST_VIDEO_FRAME_COMP_STRIDE(&src, c),
+                  std::size_t(GST_VIDEO_FRAME_COMP_WIDTH(&src, c)));
+  gst_video_frame_unmap(&src);
+  gst_video_frame_unmap(&dst);
+  return result;
+}
+
+}  // namespace
+
+// I420 is drawn into exactly as YV12: the same luma, the chroma of the picture
+// kept, the block at the top or at the bottom.
+TEST(Element, CaptionsInI420AsInYV12) {
+  const int w = 320, h = 240;
+  const std::size_t lumaBytes = std::size_t(w) * h;
+  GstCaps* yv12 = videoCaps("YV12", w, h);
+  GstCaps* i420 = videoCaps("I420", w, h);
+  for (int position : {0, 100}) {
+    std::vector<std::uint8_t> luma[2];
+    int n = 0;
+    for (GstCaps* caps : {yv12, i420}) {
+      Harness harness;
+      ASSERT_EQ(harness.blend()->SetText("Caption gy\r\n두 줄"), S_OK);
+      ASSERT_EQ(harness.blend()->SetPosition(position), S_OK);
+      gst_harness_set_src_caps(harness.get(), gst_caps_ref(caps));
+      GstBuffer* source = makeFrame(yv12, 11);
+      GstBuffer* in = caps == yv12 ? source : asI420(source, yv12, i420);
+      if (in != source) gst_buffer_unref(source);
+      const auto picture = pictureBytes(in, caps);
+      GstBuffer* out = harness.transform(in);
+      ASSERT_NE(out, nullptr);
+      const auto result = pictureBytes(out, caps);
+      gst_buffer_unref(out);
+      ASSERT_EQ(result.size(), picture.size());
+      EXPECT_TRUE(std::equal(result.begin() + std::ptrdiff_t(lumaBytes), result.end(),
+                             picture.begin() + std::ptrdiff_t(lumaBytes)))
+          << "chroma changed, position " << position;
+      int top = INT_MAX, bottom = INT_MIN;
+      for (std::size_t i = 0; i < lumaBytes; ++i)
+        if (result[i] != picture[i]) {
+          top = std::min(top, int(i) / w);
+          bottom = std::max(bottom, int(i) / w);
+        }
+      ASSERT_NE(top, INT_MAX) << "no caption, position " << position;
+      if (position == 0) {
+        EXPECT_GE(top, 9);
+        EXPECT_LT(bottom, h / 2);
+      } else {
+        EXPECT_GT(top, h / 2);
+        EXPECT_LT(bottom, h);
+      }
+      luma[n++].assign(result.begin(), result.begin() + std::ptrdiff_t(lumaBytes));
+    }
+    EXPECT_EQ(luma[0], luma[1]) << "position " << position;
+  }
+  gst_caps_unref(yv12);
+  gst_caps_unref(i420);
+}
+
+// A decoder's I420 reaches the filter as it is: no conversion is needed in
+// front of it, and what it sends on is I420 too.
+TEST(Element, I420NegotiatesWithoutConversion) {
+  loadPlugin();
+  GError* error = nullptr;
+  GstElement* pipeline = gst_parse_launch(
+      "videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=64,height=48,framerate=25/1 ! "
+      "captionblend name=blend ! appsink name=out sync=false",
+      &error);
+  ASSERT_NE(pipeline, nullptr) << (error ? error->message : "");
+  GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
+  ASSERT_NE(gst_element_set_state(pipeline, GST_STATE_PLAYING), GST_STATE_CHANGE_FAILURE);
+  GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), 10 * GST_SECOND);
+  ASSERT_NE(sample, nullptr);
+  GstVideoInfo info;
+  ASSERT_TRUE(gst_video_info_from_caps(&info, gst_sample_get_caps(sample)));
+  EXPECT_EQ(GST_VIDEO_INFO_FORMAT(&info), GST_VIDEO_FORMAT_I420);
+  gst_sample_unref(sample);
+  gst_element_set_state(pipeline, GST_STATE_NULL);
+  gst_object_unref(sink);
+  gst_object_unref(pipeline);
+}
+
 TEST(Element, RedrawRepaintsTheLastFrame) {
   Harness harness;
   ASSERT_NE(harness.blend(), nullptr);
@@ -139,7 +257,7 @@ TEST(Element, RedrawRepaintsTheLastFrame) {
 }
 
 TEST(Element, OverlayBitmapIsBlendedIntoYUY2AndIgnoredForYV12) {
-  for (const char* format : {"YUY2", "YV12"}) {
+  for (const char* format : {"YUY2", "YV12", "I420"}) {
     Harness harness;
     const int w = 48, h = 32;
     std::vector<std::uint8_t> pixels(std::size_t(w) * h * 4, 0);  // opaque black everywhere
@@ -153,7 +271,7 @@ TEST(Element, OverlayBitmapIsBlendedIntoYUY2AndIgnoredForYV12) {
     GstBuffer* out = harness.transform(in);
     ASSERT_NE(out, nullptr);
     const auto result = pictureBytes(out, caps);
-    if (std::string(format) == "YV12") {
+    if (std::string(format) != "YUY2") {
       EXPECT_EQ(result, picture);
     } else {
       // U 0, Y 0 in every bitmap pixel: the bitmap alone shows.
