@@ -11,12 +11,16 @@
 #include <cstdio>
 
 #include "common/suite/PeerWindows.h"
+#include "filter/com/ICaptionBlend.h"
 #include "common/suite/SuiteMessages.h"
 #include "common/suite/SuiteWindow.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/StringTable.h"
 #include "player/app/PlayerMessageBox.h"
 #include "player/app/SleepInhibitor.h"
+#include "player/captions/CaptionSync.h"
+#include "player/captions/CaptionTrack.h"
+#include "player/core/CaptionKeys.h"
 #include "player/core/MovieFiles.h"
 #include "player/core/PlayerKeys.h"
 #include "player/core/StartTrace.h"
@@ -70,7 +74,9 @@ CCinevaneDlg::CCinevaneDlg(const QString& commandLine, const QString& programFol
       programFolder_(programFolder),
       playerKey_(playerKeyPath()),
       engine_(*this, programFolder),
-      bookmarks_(playerKey_) {
+      bookmarks_(playerKey_),
+      captionFont_(playerKey_),
+      captionClock_([this] { return captionPosition(); }) {
   setWindowTitle(suite::kPlayerTitle);
   setAttribute(Qt::WA_InputMethodEnabled, false);
   setMouseTracking(true);
@@ -97,6 +103,25 @@ CCinevaneDlg::CCinevaneDlg(const QString& commandLine, const QString& programFol
   connect(&engine_, &PlaybackEngine::built, this, &CCinevaneDlg::claimKeys);
   connect(&engine_, &PlaybackEngine::status, this, &CCinevaneDlg::setStatus);
   connect(&engine_, &PlaybackEngine::videoSizeChanged, this, &CCinevaneDlg::placeVideo);
+  connect(&engine_, &PlaybackEngine::closing, this, &CCinevaneDlg::closeCaptions);
+  connect(&engine_, &PlaybackEngine::seeked, &captionClock_, &CaptionClock::seeked);
+  connect(&engine_, &PlaybackEngine::transportChanged, this, [this] {
+    captionClock_.setRate(engine_.rate());
+    if (engine_.graphState == PlaybackEngine::Running) captionClock_.play();
+    else captionClock_.pause();
+  });
+  connect(&captionClock_, &CaptionClock::captionEvent, &captionBar_,
+          [this](const QString& raw) { captionBar_.captionEvent(raw); });
+  connect(&captionBar_, &CaptionBarState::shown, this, &CCinevaneDlg::showCaption);
+  connect(&captionBar_, &CaptionBarState::positionChanged, this, [this](int percent) {
+    if (com::ICaptionBlend* blend = engine_.captionBlend()) {
+      blend->SetPosition(percent);
+      if (engine_.graphState != PlaybackEngine::Running) blend->Redraw();
+    }
+  });
+  // The stored font, or the default written at once.
+  captionFont_.load();
+
   connect(&engine_, &PlaybackEngine::playbackError, this, [this](const QString& text) {
     setStatus(QStringLiteral("Error: ") + text);
     engine_.Close();
@@ -246,6 +271,7 @@ bool CCinevaneDlg::openCurrent() {
   // the picture's own place is known.
   video_->setGeometry(rect());
   video_->show();
+  captionBar_.setCaptionsOn(options_.bEnableCaption != 0);
   const HRESULT hr = engine_.Open(path, engineOptions());
   if (com::failed(hr)) {
     video_->hide();
@@ -256,6 +282,7 @@ bool CCinevaneDlg::openCurrent() {
   placeVideo();
   std::fprintf(stderr, "[play] %s\n", path.toUtf8().constData());
   std::fflush(stderr);
+  openCaptions();
   return true;
 }
 
@@ -379,6 +406,7 @@ void CCinevaneDlg::StopCommand() {
   stopHold();
   rewindTimer_.stop();
   engine_.Stop();
+  captionBar_.clear();
   prevPlayState = playState;
   playState = 5;
 }
@@ -432,6 +460,7 @@ void CCinevaneDlg::endOfMovie() {
   }
   setStatus(QStringLiteral("The End"));
   engine_.Stop();
+  captionBar_.clear();
   prevPlayState = playState;
   playState = 5;
 }
@@ -512,6 +541,94 @@ void CCinevaneDlg::OnRemoteKey(int code) {
   }
 }
 
+// --- Captions -----------------------------------------------------------------
+
+// The movie's caption file, read once the movie is open. A file that cannot be
+// read is said once; the movie plays on without captions.
+void CCinevaneDlg::openCaptions() {
+  framePosition_.reset();
+  captionBar_.clear();
+  const CaptionTrack track = openCaptionTrack(engine_.path);
+  for (const QString& line : track.diagnostics) std::fprintf(stderr, "[captions] %s\n", line.toUtf8().constData());
+  std::fflush(stderr);
+  if (!track.exists || !track.ok) {
+    captionClock_.clearTrack();
+    if (track.exists) showMessage(track.messageId, track.detailId);
+    return;
+  }
+  // In the mixing method the filter draws a caption into the frames it takes
+  // next, some frames before they are shown: the clock follows those frames.
+  if (GstElement* blend = engine_.captionBlendElement()) framePosition_ = std::make_unique<FramePosition>(blend);
+  applyCaptionFont();
+  if (com::ICaptionBlend* filter = engine_.captionBlend()) filter->SetPosition(captionBar_.positionPercent());
+  captionClock_.setTrack(track.entries);
+  captionClock_.setRate(engine_.rate());
+  if (engine_.graphState == PlaybackEngine::Running) captionClock_.play();
+  captionClock_.seeked();
+}
+
+void CCinevaneDlg::closeCaptions() {
+  framePosition_.reset();
+  captionClock_.clearTrack();
+  captionBar_.clear();
+}
+
+std::int64_t CCinevaneDlg::captionPosition() const {
+  if (framePosition_) {
+    const std::int64_t next = framePosition_->nextFrame();
+    if (next >= 0) return next;
+  }
+  return engine_.CurrentPosition();
+}
+
+void CCinevaneDlg::showCaption(const QString& text) {
+  // The movie's place with the caption, one line per caption, for diagnosis.
+  QString line = text;
+  line.replace(QStringLiteral("\r\n"), QStringLiteral("|")).replace(u'\n', u'|');
+  std::fprintf(stderr, "[caption] %lld ms %s\n", static_cast<long long>(captionPosition() / 10000),
+               line.toUtf8().constData());
+  std::fflush(stderr);
+  com::ICaptionBlend* blend = engine_.captionBlend();
+  if (!blend) return;  // the overlay method paints its own bar
+  blend->SetText(text.toUtf8().constData());
+  // A paused picture takes the change only when drawn again.
+  if (engine_.graphState != PlaybackEngine::Running) blend->Redraw();
+}
+
+void CCinevaneDlg::applyCaptionFont() {
+  com::ICaptionBlend* blend = engine_.captionBlend();
+  if (!blend) return;
+  const QScreen* monitor = screen();
+  const LOGFONTA font =
+      filterFontFor(captionFont_.font(), int(engine_.videoHeight), monitor ? monitor->geometry().height() : 0);
+  blend->SetFont(&font);
+}
+
+void CCinevaneDlg::CaptionCommand(int command) {
+  if (const std::optional<int> step = syncStepOfCommand(command)) {
+    if (captionClock_.stepSync(*step)) captionBar_.reshow();
+    return;
+  }
+  switch (command) {
+    case kSyncResetCommand: captionClock_.resetSync(); break;
+    case CaptionLogFont::kSizeUpCommand:
+    case CaptionLogFont::kSizeDownCommand:
+      if (command == CaptionLogFont::kSizeUpCommand ? captionFont_.sizeUp() : captionFont_.sizeDown()) {
+        applyCaptionFont();
+        captionBar_.reshow();
+      }
+      break;
+    case kCaptionMoveUpCommand: captionBar_.moveUp(); break;
+    case kCaptionMoveDownCommand: captionBar_.moveDown(); break;
+    case kCaptionToggleCommand:
+      captionBar_.setCaptionsOn(!captionBar_.captionsOn());
+      if (!captionBar_.captionsOn()) captionBar_.clear();
+      options_.bEnableCaption = captionBar_.captionsOn() ? 1 : 0;
+      break;
+    default: break;
+  }
+}
+
 void CCinevaneDlg::placeVideo() {
   if (!engine_.hasVideo()) {
     // Sound alone plays in the black window.
@@ -581,6 +698,12 @@ void CCinevaneDlg::closeEvent(QCloseEvent* event) {
 
 void CCinevaneDlg::keyPressEvent(QKeyEvent* event) {
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
+  if (const int command = CaptionCommandForKey(event->key(), ctrl, event->modifiers() & Qt::AltModifier,
+                                               event->modifiers() & Qt::ShiftModifier)) {
+    // Captions are there to command only while a movie is open.
+    if (engine_.graphState != PlaybackEngine::NoGraph) CaptionCommand(command);
+    return;
+  }
   switch (event->key()) {
     case Qt::Key_Escape: ExitCommand(); return;
     case Qt::Key_C:
@@ -593,12 +716,6 @@ void CCinevaneDlg::keyPressEvent(QKeyEvent* event) {
       notifyShell(suite::kCopyPlayerClosedByUser);
       closeWithFlag(false);
       return;
-    case Qt::Key_H:
-      if (event->modifiers() & Qt::AltModifier) {
-        hook(QStringLiteral("captions on/off (32807)"));
-        return;
-      }
-      break;
     case Qt::Key_Space: OnRemoteKey(suite::KeyPlay); return;
     case Qt::Key_Left: OnRemoteKey(suite::KeyLeft); return;
     case Qt::Key_Right: OnRemoteKey(suite::KeyRight); return;

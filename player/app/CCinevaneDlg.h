@@ -12,6 +12,10 @@
 #include <QWidget>
 #include <memory>
 
+#include "player/captions/CaptionBarState.h"
+#include "player/captions/CaptionClock.h"
+#include "player/captions/CaptionLogFont.h"
+#include "player/captions/FramePosition.h"
 #include "player/core/Bookmarks.h"
 #include "player/core/CommandLine.h"
 #include "player/core/PlayerOptions.h"
@@ -51,6 +55,9 @@ class CCinevaneDlg : public QWidget, private PlaybackUi {
   void ExitCommand(); // 57665
   void PlayPrevious();// 32853
   void PlayNext();    // 32854
+  // A caption command: sync (32871-32875), size (32772/32773), place
+  // (32801/32803), on/off (32807).
+  void CaptionCommand(int command);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -93,6 +100,11 @@ class CCinevaneDlg : public QWidget, private PlaybackUi {
   bool popupVisible() const;
   void holdTick();
   void rewindTick();
+  void openCaptions();
+  void closeCaptions();
+  void showCaption(const QString& text);
+  void applyCaptionFont();
+  std::int64_t captionPosition() const;
 
   QString commandLine_;
   StartRequest request_;
@@ -116,6 +128,13 @@ class CCinevaneDlg : public QWidget, private PlaybackUi {
   bool ended_ = false;
   int exitCode_ = 0;
   bool fastForwardFailedOnce_ = false;
+
+  // Captions: the clock times the movie's caption file, the bar state holds
+  // what is shown; in the mixing method the caption filter draws it.
+  CaptionLogFont captionFont_;
+  CaptionBarState captionBar_;
+  CaptionClock captionClock_;
+  std::unique_ptr<FramePosition> framePosition_;
 };
 
 }  // namespace lumi::player

@@ -201,6 +201,17 @@ bool PlaybackEngine::createCaptionBlend() {
   return true;
 }
 
+ICaptionBlend* PlaybackEngine::captionBlend() const {
+  return mixingMode && playbin_ ? captionBlend_ : nullptr;
+}
+
+GstElement* PlaybackEngine::captionBlendElement() const {
+  if (!mixingMode || !playbin_ || !captionBlendFilter_) return nullptr;
+  GstElement* blend = nullptr;
+  captionBlendFilter_->GetElement(&blend);
+  return blend;
+}
+
 void PlaybackEngine::releaseCaptionBlend() {
   if (captionBlend_) captionBlend_->Release();
   if (captionBlendFilter_) captionBlendFilter_->Release();
@@ -554,6 +565,7 @@ HRESULT PlaybackEngine::Run() {
   if (!playbin_) return E_FAIL;
   if (gst_element_set_state(playbin_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   graphState = Running;
+  emit transportChanged();
   return S_OK;
 }
 
@@ -564,6 +576,7 @@ void PlaybackEngine::Pause() {
     return;
   }
   graphState = Paused;
+  emit transportChanged();
 }
 
 void PlaybackEngine::PausePlay() {
@@ -580,6 +593,7 @@ void PlaybackEngine::Stop() {
   rate_ = 1.0;
   seekTo100ns(0);
   graphState = Stopped;
+  emit transportChanged();
 }
 
 void PlaybackEngine::Close() {
@@ -591,6 +605,7 @@ void PlaybackEngine::Close() {
 }
 
 void PlaybackEngine::teardown() {
+  if (playbin_) emit closing();
   pending_ = false;
   forgetSizePad();
   delete busNotifier_;
@@ -628,6 +643,7 @@ void PlaybackEngine::seekTo100ns(std::int64_t target) {
   diagnostic(QStringLiteral("[seek] %1 ms").arg(target / 10000));
   gst_element_seek(playbin_, rate_, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                    GST_SEEK_TYPE_SET, GstClockTime(target) * 100, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
+  emit seeked();
 }
 
 void PlaybackEngine::SeekStep(bool forward) {
@@ -658,6 +674,8 @@ bool PlaybackEngine::SetRate(double rate) {
     return false;
   }
   rate_ = rate;
+  emit transportChanged();
+  emit seeked();
   return true;
 }
 

@@ -125,6 +125,11 @@ class PlaybackEngine : public QObject {
   bool hasVideoStream() const { return videoStreams_ > 0; }
   QSize videoSize() const { return QSize(int(videoWidth), int(videoHeight)); }
   GstElement* pipeline() const { return playbin_; }
+  // The caption filter in the pipeline, in the mixing method only (null
+  // otherwise or without a graph): its interface for the captions it draws,
+  // and its element, whose frames time the captions.
+  lumi::com::ICaptionBlend* captionBlend() const;
+  GstElement* captionBlendElement() const;
   // The last build's dump of the pipeline (element names and links).
   QString pipelineDescription() const;
 
@@ -156,6 +161,12 @@ class PlaybackEngine : public QObject {
   void endOfMovie();                 // the movie played to its end
   void playbackError(QString text);  // a failure while playing; the graph is closed
   void status(QString text);         // the on-screen status line's text
+  // The graph started, paused, stopped or changed its rate.
+  void transportChanged();
+  // The movie was sent to another place (a seek, a stop's rewind).
+  void seeked();
+  // The graph is about to go: whatever watches its elements lets go of them.
+  void closing();
 
  private:
   struct Outcome;

@@ -12,6 +12,7 @@
 #include "player/core/CommandLine.h"
 #include "player/core/MovieFiles.h"
 #include "player/core/PlayerKeys.h"
+#include "player/core/CaptionKeys.h"
 #include "player/core/PlayerOptions.h"
 #include "player/core/Playlist.h"
 #include "player/core/TimeText.h"
@@ -290,4 +291,25 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
+}
+
+TEST(CaptionKeys, TheCaptionAcceleratorsAndNothingElse) {
+  struct Case {
+    int key;
+    bool ctrl, alt, shift;
+    int command;
+  } cases[] = {
+      {Qt::Key_Insert, true, false, false, 32871},   {Qt::Key_Delete, true, false, false, 32872},
+      {Qt::Key_End, true, false, false, 32873},      {Qt::Key_Home, true, false, false, 32874},
+      {Qt::Key_G, true, false, false, 32875},        {Qt::Key_PageUp, true, false, false, 32772},
+      {Qt::Key_PageDown, true, false, false, 32773}, {Qt::Key_Up, true, false, false, 32801},
+      {Qt::Key_Down, true, false, false, 32803},     {Qt::Key_H, false, true, false, 32807},
+      // Without Ctrl these keys are transport keys, not caption commands.
+      {Qt::Key_PageUp, false, false, false, 0},      {Qt::Key_End, false, false, false, 0},
+      {Qt::Key_Up, false, true, false, 0},           {Qt::Key_H, false, false, false, 0},
+      {Qt::Key_H, true, true, false, 0},             {Qt::Key_Insert, true, false, true, 0},
+      {Qt::Key_Left, true, false, false, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(lumi::player::CaptionCommandForKey(c.key, c.ctrl, c.alt, c.shift), c.command) << c.key;
 }

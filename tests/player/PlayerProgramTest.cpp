@@ -8,10 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStringEncoder>
 #include <arpa/inet.h>
 #include <atomic>
+#include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <functional>
 #include <thread>
 #include <unistd.h>
 
@@ -19,6 +22,7 @@
 #include "common/suite/SuiteMessages.h"
 #include "platform/desktop/X11Desktop.h"
 #include "platform/registry/Registry.h"
+#include "tests/captions/SamiFixtures.h"
 #include "tests/player/PlayerMedia.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/QtPrinters.h"
@@ -368,6 +372,163 @@ TEST_F(PlayerProgramTest, CommandLinesThatPlayNothing) {
     key(suite::KeyPower);
     ASSERT_TRUE(player->finished());
   }
+}
+
+// Caption pixels on the black movie: the bands of rows of the screen with
+// bright pixels in them, one band per line of text.
+int captionBands() {
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  const int w = screen->width_in_pixels, h = screen->height_in_pixels;
+  int bands = 0;
+  xcb_get_image_reply_t* image =
+      xcb_get_image_reply(c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, 0, 0, w, h, ~0u), nullptr);
+  if (image && xcb_get_image_data_length(image) >= w * h * 4) {
+    const quint8* data = xcb_get_image_data(image);
+    bool inBand = false;
+    for (int y = 0; y < h; ++y) {
+      bool bright = false;
+      for (int x = 0; x < w && !bright; ++x) {
+        const quint8* p = data + (std::size_t(y) * w + x) * 4;
+        bright = p[0] > 128 && p[1] > 128 && p[2] > 128;
+      }
+      if (bright && !inBand) ++bands;
+      inBand = bright;
+    }
+  }
+  free(image);
+  xcb_disconnect(c);
+  return bands;
+}
+
+// The player with captions drawn into the picture, on a black 8-s movie with
+// a Korean caption file beside it: "안녕" / "하세요" from 1.0 s to 2.5 s, an
+// empty entry at 4 s, a caption without an end at 6 s.
+class PlayerCaptionsTest : public PlayerProgramTest {
+ protected:
+  void SetUp() override {
+    PlayerProgramTest::SetUp();
+    if (HasFatalFailure()) return;
+    movie_ = env_.file("black.avi");
+    const QString error = test::runPipeline(
+        "videotestsrc pattern=black num-buffers=200 ! video/x-raw,width=320,height=240,framerate=25/1 ! jpegenc ! "
+        "avimux name=m ! filesink location=" + movie_ +
+        " audiotestsrc wave=silence num-buffers=345 ! audio/x-raw,format=S16LE,rate=44100,channels=2 ! m.");
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+  }
+  void writeCaptions(const QByteArray& bytes) {
+    QFile f(env_.file("black.smi"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  }
+  // The caption lines the player wrote: "[caption] <movie ms> ms <text>".
+  static QStringList captions(Program& player) { return player.linesStarting("[caption] "); }
+  static QString textOf(const QString& line) { return line.section(' ', 3).trimmed(); }
+  static int msOf(const QString& line) { return line.section(' ', 1, 1).toInt(); }
+
+  // Plays from where the movie is until the caption `text` is on the screen
+  // (`onScreen`), and pauses there. The filter draws a caption into frames
+  // that are shown a few frames later, so the caption's line comes before its
+  // picture. A loaded machine may pause only after the next caption: then the
+  // movie is stopped (back to its start) and played again. Only lines at
+  // `fromMs` or later count (a stop's own clearing is at 0). The caption's line.
+  QString pauseOn(Program& player, const QString& text, int fromMs, const std::function<bool()>& onScreen) {
+    auto matches = [&](const QString& line) { return textOf(line) == text && msOf(line) >= fromMs; };
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      const qsizetype before = captions(player).size();
+      if (!eventually([&] {
+            const QStringList lines = captions(player);
+            for (qsizetype i = before; i < lines.size(); ++i)
+              if (matches(lines[i])) return true;
+            return false;
+          }))
+        return {};
+      if (eventually(onScreen, 3000)) {
+        const qsizetype pauses = player.linesStarting("[status] Pause").size();
+        key(suite::KeyPause);
+        if (!eventually([&] { return player.linesStarting("[status] Pause").size() > pauses; })) return {};
+        const QStringList lines = captions(player);
+        if (matches(lines.last()) && eventually(onScreen, 3000)) return lines.last();
+      }
+      stopAndPlay(player);
+    }
+    return {};
+  }
+  void stopAndPlay(Program& player) {
+    stop(player);
+    key(suite::KeyPlay);
+  }
+  void stop(Program& player) {
+    const qsizetype stops = player.linesStarting("[status] Stop").size();
+    key(suite::KeyStop);
+    ASSERT_TRUE(eventually([&] { return player.linesStarting("[status] Stop").size() > stops; }));
+  }
+  // Keys typed on the player's window through the X server's test extension.
+  void typeKeys(const QString& keys) {
+    QProcess xdotool;
+    xdotool.setProcessEnvironment(environment());
+    xdotool.start("xdotool", {"windowfocus", "--sync", QString::number(playerWindow()), "key", keys});
+    ASSERT_TRUE(xdotool.waitForFinished(20000) && xdotool.exitCode() == 0) << xdotool.readAll().toStdString();
+  }
+
+  QString movie_;
+};
+
+TEST_F(PlayerCaptionsTest, TheKoreanCaptionOnTwoLinesFromOneToTwoAndAHalfSeconds) {
+  writeCaptions(test::encodeSami(test::koreanSamiText(), test::FileEncoding::Utf16LeBom));
+  auto player = startPlayer(movie_);
+  ASSERT_TRUE(player->waitFor("[status] Play")) << player->dump().toStdString();
+  EXPECT_TRUE(player->lines().contains("[captions] Stream count: 2")) << player->dump().toStdString();
+
+  // Paused within the caption: two lines of text in the picture.
+  const QString shown = pauseOn(*player, QStringLiteral("안녕|하세요"), 0, [] { return captionBands() == 2; });
+  ASSERT_FALSE(shown.isEmpty()) << captionBands() << "\n" << player->dump().toStdString();
+  // Posted for the first frame at or after 1.0 s.
+  EXPECT_GE(msOf(shown), 1000) << shown.toStdString();
+  EXPECT_LT(msOf(shown), 2500) << shown.toStdString();
+
+  // Stopped, the movie is back at its start, before any caption.
+  stop(*player);
+  EXPECT_TRUE(eventually([] { return captionBands() == 0; })) << captionBands();
+
+  // Played again, the caption comes again, and the blank entry at 2.5 s takes
+  // it away.
+  key(suite::KeyPlay);
+  ASSERT_FALSE(pauseOn(*player, QStringLiteral("안녕|하세요"), 0, [] { return captionBands() == 2; }).isEmpty())
+      << player->dump().toStdString();
+  key(suite::KeyPlay);
+  const QString gone = pauseOn(*player, QString(), 2500, [] { return captionBands() == 0; });
+  ASSERT_FALSE(gone.isEmpty()) << captionBands() << "\n" << player->dump().toStdString();
+  EXPECT_LT(msOf(gone), 4000) << gone.toStdString();
+  EXPECT_TRUE(player->linesStarting("[message]").isEmpty()) << player->dump().toStdString();
+}
+
+// Ctrl+Insert: captions 5 s earlier, so the caption due at 6 s comes at 1 s.
+TEST_F(PlayerCaptionsTest, CtrlInsertBringsTheCaptionsFiveSecondsEarlier) {
+  writeCaptions(test::encodeSami(test::koreanSamiText(), test::FileEncoding::Utf8));
+  auto player = startPlayer(movie_);
+  ASSERT_TRUE(player->waitFor("[status] Play")) << player->dump().toStdString();
+  stop(*player);
+  typeKeys("ctrl+Insert");
+  key(suite::KeyPlay);
+  const QString shown =
+      pauseOn(*player, QStringLiteral("긴 자막, 다음 빈 자막이 없습니다"), 0, [] { return captionBands() > 0; });
+  ASSERT_FALSE(shown.isEmpty()) << captionBands() << "\n" << player->dump().toStdString();
+  // Without the step it would come at 6 s.
+  EXPECT_GE(msOf(shown), 1000) << shown.toStdString();
+  EXPECT_LT(msOf(shown), 2000) << shown.toStdString();
+}
+
+// A caption file without a single SYNC is refused: 299/300, and the movie
+// plays on without captions.
+TEST_F(PlayerCaptionsTest, ACaptionFileWithoutSyncIsSaidAndTheMoviePlays) {
+  writeCaptions("<SAMI><BODY><P Class=KRCC>안녕</BODY></SAMI>");
+  auto player = startPlayer(movie_);
+  ASSERT_TRUE(player->waitForPrefix("[message] 299")) << player->dump().toStdString();
+  answerMessage(suite::KeyOk);
+  EXPECT_TRUE(player->waitFor("[status] Play")) << player->dump().toStdString();
+  EXPECT_TRUE(player->waitFor("[status] The End", 60000)) << player->dump().toStdString();
+  for (const QString& line : captions(*player)) EXPECT_EQ(textOf(line), QString()) << line.toStdString();
 }
 
 int main(int argc, char** argv) {
