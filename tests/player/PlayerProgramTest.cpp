@@ -519,6 +519,25 @@ TEST_F(PlayerCaptionsTest, CtrlInsertBringsTheCaptionsFiveSecondsEarlier) {
   EXPECT_LT(msOf(shown), 2000) << shown.toStdString();
 }
 
+// The caption font is written at start when missing, and Ctrl+PageUp makes
+// it 2 pixels larger, still as its 60 bytes.
+TEST_F(PlayerCaptionsTest, CtrlPageUpMakesTheStoredCaptionFontLarger) {
+  writeCaptions(test::encodeSami(test::koreanSamiText(), test::FileEncoding::Utf8Bom));
+  auto height = [] {
+    QByteArray bytes;
+    if (!Key::open(Root::CurrentUser, kPlayerKey + "\\FONT").readBinary("LogFont", bytes) || bytes.size() != 60)
+      return 0;
+    qint32 h = 0;
+    std::memcpy(&h, bytes.constData(), 4);
+    return int(h);
+  };
+  auto player = startPlayer(movie_);
+  ASSERT_TRUE(player->waitFor("[status] Play")) << player->dump().toStdString();
+  ASSERT_EQ(height(), -37);
+  typeKeys("ctrl+Prior");
+  EXPECT_TRUE(eventually([&] { return height() == -39; })) << height();
+}
+
 // A caption file without a single SYNC is refused: 299/300, and the movie
 // plays on without captions.
 TEST_F(PlayerCaptionsTest, ACaptionFileWithoutSyncIsSaidAndTheMoviePlays) {
