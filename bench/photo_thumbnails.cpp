@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
               median(pageMs), median(viewerMs));
 
   // The GIF decoder and Qt's reader, alternating on one picture of 256 colours.
-  lumi::test::GifSpec gif;
+  lumi::test::GifLayout gif;
   gif.screenWidth = gif.width = 2000;
   gif.screenHeight = gif.height = 1500;
   for (int i = 0; i < 256; ++i) gif.globalTable.push_back(qRgb(i, 255 - i, (i * 7) & 0xFF));

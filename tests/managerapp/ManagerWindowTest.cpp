@@ -207,25 +207,29 @@ TEST_F(ManagerWindow, AnUnpluggedReceiverConnectsAgainWhenItIsBack) {
 }
 
 TEST_F(ManagerWindow, ThePortDialogMapsAnyDeviceToTheChosenComName) {
+  // The dialog only lists names: the adapters stand in a folder that does not
+  // exist; COM1's own device is listed once, as the port's own.
+  const QString byId = env_.file("gone/by-id/usb-FTDI_A5-if00-port0");
+  const QString usb = env_.file("gone/ttyUSB0");
   const std::vector<SerialDevice> devices = {
-      {"/dev/serial/by-id/usb-FTDI_A5-if00-port0", "FT232R USB UART (FTDI), /dev/ttyUSB0"},
+      {byId, "FT232R USB UART (FTDI), " + usb},
       {"/dev/ttyS0", "built-in serial port"},
-      {"/dev/ttyUSB0", "FT232R USB UART (FTDI)"},
+      {usb, "FT232R USB UART (FTDI)"},
   };
   const PortChoice stored = storedPortChoice(0);
   EXPECT_EQ(stored, (PortChoice{0, env_.file("no-such-device-1")}));
   PortDialog dialog(strings_, stored, devices);
   EXPECT_EQ(dialog.deviceTexts(),
             QStringList({"The port's own device /dev/ttyS0",
-                         "/dev/serial/by-id/usb-FTDI_A5-if00-port0 (FT232R USB UART (FTDI), /dev/ttyUSB0)",
-                         "/dev/ttyUSB0 (FT232R USB UART (FTDI))", env_.file("no-such-device-1")}))
+                         byId + " (FT232R USB UART (FTDI), " + usb + ")",
+                         usb + " (FT232R USB UART (FTDI))", env_.file("no-such-device-1")}))
       << "a mapped device that is not plugged in stays choosable";
   EXPECT_EQ(dialog.choice(), stored);
 
-  dialog.choose({1, "/dev/serial/by-id/usb-FTDI_A5-if00-port0"});
+  dialog.choose({1, byId});
   ASSERT_TRUE(storePortChoice(dialog.choice()));
   EXPECT_EQ(keywardenValue("ComPort"), 1u);
-  EXPECT_EQ(portDevice(2), "/dev/serial/by-id/usb-FTDI_A5-if00-port0");
+  EXPECT_EQ(portDevice(2), byId);
 
   dialog.choose({1, {}});
   ASSERT_TRUE(storePortChoice(dialog.choice()));

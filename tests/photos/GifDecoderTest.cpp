@@ -12,22 +12,22 @@
 
 using lumi::library::CGifDecoder;
 using lumi::library::kGifKeyColour;
-using lumi::test::GifSpec;
+using lumi::test::GifLayout;
 using lumi::test::WriteGif;
 
 namespace {
 
-std::vector<QRgb> Palette(int count, int seed) {
+std::vector<QRgb> Palette(int count, int salt) {
   std::vector<QRgb> table(count);
   for (int i = 0; i < count; ++i)
-    table[i] = qRgb((i * 37 + seed) & 0xFF, (i * 91 + 3 * seed) & 0xFF, (i * 13 + 7 * seed) & 0xFF);
+    table[i] = qRgb((i * 37 + salt) & 0xFF, (i * 91 + 3 * salt) & 0xFF, (i * 13 + 7 * salt) & 0xFF);
   return table;
 }
 
 // Smooth areas (long LZW strings) next to noise (a filling table).
-std::vector<uint8_t> Pattern(int width, int height, int colours, uint32_t seed) {
+std::vector<uint8_t> Pattern(int width, int height, int colours, uint32_t salt) {
   std::vector<uint8_t> px(size_t(width) * height);
-  uint32_t r = seed;
+  uint32_t r = salt;
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       r = r * 1664525u + 1013904223u;
@@ -37,8 +37,8 @@ std::vector<uint8_t> Pattern(int width, int height, int colours, uint32_t seed) 
   return px;
 }
 
-GifSpec Plain(int width, int height, int colours) {
-  GifSpec s;
+GifLayout Plain(int width, int height, int colours) {
+  GifLayout s;
   s.screenWidth = s.width = width;
   s.screenHeight = s.height = height;
   s.globalTable = Palette(colours, 1);
@@ -56,7 +56,7 @@ QImage QtReads(const QByteArray& bytes) {
 
 struct OracleCase {
   const char* name;
-  GifSpec spec;
+  GifLayout spec;
   bool keyed;  // transparent pixels come out as the key colour
 };
 
@@ -65,25 +65,25 @@ std::vector<OracleCase> OracleCases() {
   cases.push_back({"global table, 256 colours", Plain(61, 47, 256), false});
   cases.push_back({"two colours, smallest code size", Plain(33, 21, 2), false});
   {
-    GifSpec s = Plain(40, 30, 16);
+    GifLayout s = Plain(40, 30, 16);
     s.localTable = Palette(16, 99);  // overrides the global one
     cases.push_back({"local table", s, false});
   }
   {
-    GifSpec s = Plain(37, 29, 64);
+    GifLayout s = Plain(37, 29, 64);
     s.globalTable.clear();
     s.localTable = Palette(64, 5);
     s.interlaced = true;
     cases.push_back({"interlaced, local table only", s, false});
   }
   {
-    GifSpec s = Plain(300, 200, 256);
+    GifLayout s = Plain(300, 200, 256);
     cases.push_back({"table fills, cleared", s, false});
     s.clearWhenFull = false;
     cases.push_back({"table fills, kept full", s, false});
   }
   {
-    GifSpec s = Plain(48, 36, 32);
+    GifLayout s = Plain(48, 36, 32);
     s.controlBlock = true;
     s.disposal = 2;
     s.transparentIndex = 3;
@@ -93,7 +93,7 @@ std::vector<OracleCase> OracleCases() {
     cases.push_back({"transparent, disposal 3, interlaced", s, true});
   }
   {
-    GifSpec s = Plain(30, 20, 16);
+    GifLayout s = Plain(30, 20, 16);
     s.secondImage = true;
     s.comments = 3;
     cases.push_back({"animated, first image only", s, false});
@@ -138,7 +138,7 @@ TEST(GifDecoder, KeyColourOnlyForDisposal2And3AndForEveryEntryOfThatColour) {
   } rows[] = {{0, true, false}, {1, true, false}, {2, true, true}, {3, true, true}, {2, false, false}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.disposal);
-    GifSpec s;
+    GifLayout s;
     s.screenWidth = s.width = 4;
     s.screenHeight = s.height = 1;
     s.globalTable = {qRgb(1, 2, 3), qRgb(9, 9, 9), qRgb(4, 5, 6), qRgb(9, 9, 9)};
@@ -162,7 +162,7 @@ TEST(GifDecoder, KeyColourOnlyForDisposal2And3AndForEveryEntryOfThatColour) {
 TEST(GifDecoder, InterlacedPicturesOfEveryHeightUpToTwoPassStepsMatchTheirPlainTwins) {
   for (int height = 1; height <= 17; ++height) {
     SCOPED_TRACE(height);
-    GifSpec s = Plain(5, height, 32);
+    GifLayout s = Plain(5, height, 32);
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < 5; ++x) s.indices[y * 5 + x] = uint8_t(y + x);
     CGifDecoder plain, interlaced;
@@ -177,7 +177,7 @@ TEST(GifDecoder, InterlacedPicturesOfEveryHeightUpToTwoPassStepsMatchTheirPlainT
 // Decoding for a bound gives the fitted size directly, each pixel taken from
 // the part of the whole picture it stands for; the key colour stays exact.
 TEST(GifDecoder, DecodingForABoundSamplesTheFittedSize) {
-  GifSpec s = Plain(301, 203, 256);
+  GifLayout s = Plain(301, 203, 256);
   s.controlBlock = true;
   s.disposal = 2;
   s.transparentIndex = 9;
@@ -209,7 +209,7 @@ TEST(GifDecoder, DecodingForABoundSamplesTheFittedSize) {
 }
 
 TEST(GifDecoder, ImageIsPlacedAtItsOffsetAndClippedToTheScreen) {
-  GifSpec s = Plain(10, 8, 4);
+  GifLayout s = Plain(10, 8, 4);
   s.screenWidth = 14;
   s.screenHeight = 10;
   s.left = 6;  // four columns past the screen's right edge
@@ -241,7 +241,7 @@ qint64 LeadingMatch(const QImage& part, const QImage& whole) {
 TEST(GifDecoder, EveryTruncationGivesAFailureOrAGrowingPartialPicture) {
   for (bool interlaced : {false, true}) {
     SCOPED_TRACE(interlaced);
-    GifSpec s = Plain(64, 40, 256);
+    GifLayout s = Plain(64, 40, 256);
     s.interlaced = interlaced;
     const auto file = WriteGif(s);
     CGifDecoder gif;
@@ -277,7 +277,7 @@ TEST(GifDecoder, EveryTruncationGivesAFailureOrAGrowingPartialPicture) {
 }
 
 TEST(GifDecoder, MidwayCutShowsTheDecodedTopAndBackgroundBelow) {
-  GifSpec s = Plain(64, 40, 256);
+  GifLayout s = Plain(64, 40, 256);
   s.backgroundIndex = 5;
   const auto file = WriteGif(s);
   CGifDecoder gif;

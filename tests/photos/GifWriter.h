@@ -12,7 +12,7 @@
 
 namespace lumi::test {
 
-struct GifSpec {
+struct GifLayout {
   int screenWidth = 0, screenHeight = 0;
   std::vector<QRgb> globalTable;  // a power of two from 2 to 256 entries, or none
   int backgroundIndex = 0;
@@ -140,7 +140,7 @@ inline std::vector<uint8_t> InterlaceOrder(const std::vector<uint8_t>& indices, 
   return out;
 }
 
-inline GifFile WriteGif(const GifSpec& s) {
+inline GifFile WriteGif(const GifLayout& s) {
   GifFile f;
   QByteArray& b = f.bytes;
   b.append("GIF89a");

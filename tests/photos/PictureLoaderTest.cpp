@@ -159,7 +159,7 @@ TEST_F(PictureLoaderTest, HugeClaimedSizeIsRefusedNotAllocated) {
 }
 
 TEST_F(PictureLoaderTest, GifsGoThroughTheShellsDecoderWhateverTheCase) {
-  lumi::test::GifSpec s;
+  lumi::test::GifLayout s;
   s.screenWidth = s.width = 400;
   s.screenHeight = s.height = 200;
   s.globalTable = {qRgb(10, 20, 30), qRgb(200, 0, 0), qRgb(0, 0, 0), qRgb(0, 0, 0)};

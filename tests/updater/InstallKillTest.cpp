@@ -26,9 +26,9 @@ QByteArray sha(const QString& path) {
   return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
 }
 
-QByteArray bytes(int n, quint32 seed) {
+QByteArray bytes(int n, quint32 salt) {
   QByteArray data((n + 3) / 4 * 4, '\0');
-  QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(data.data()), data.size() / 4);
+  QRandomGenerator(salt).fillRange(reinterpret_cast<quint32*>(data.data()), data.size() / 4);
   data.truncate(n);
   return data;
 }
