@@ -1,6 +1,7 @@
 // The real Freshwell.exe on a private X server against the real reference
 // server on loopback: a program folder stamped as an older release is
 // brought to the catalogue's release with one OK on the remote.
+#include "tests/updater/FileChecksum.h"
 #include "common/suite/PeerWindows.h"
 #include "common/suite/SuiteMessages.h"
 #include "common/version/VersionList.h"
@@ -30,12 +31,6 @@ namespace {
 
 using test::eventually;
 using version::FileVersion;
-
-QByteArray sha(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
-}
 
 // The program files the tests install, and which of them the update replaces.
 const QStringList kInstalled = {"Freshwell.exe", "Resources.dll", "Lumicaster.exe", "CaptionBlend.ax"};

@@ -1,6 +1,7 @@
 // An installation killed at every stage leaves each program file either its
 // old or its new version, never partial or missing; after the manager's
 // pending step a run killed after the commit has converged to the new one.
+#include "tests/updater/FileChecksum.h"
 #include "manager/core/PendingUpdates.h"
 #include "tests/support/TestPaths.h"
 #include "tests/transfer/ZipFixture.h"
@@ -19,12 +20,6 @@
 
 namespace lumi::updater {
 namespace {
-
-QByteArray sha(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
-}
 
 QByteArray bytes(int n, quint32 salt) {
   QByteArray data((n + 3) / 4 * 4, '\0');

@@ -3,6 +3,7 @@
 // peer's own struct-built messages, an honest update installs, and every
 // attack ends the updater with nothing written outside its download folder
 // and no program file changed.
+#include "tests/updater/FileChecksum.h"
 #include "common/suite/PeerWindows.h"
 #include "common/suite/SuiteMessages.h"
 #include "common/version/VersionNote.h"
@@ -26,12 +27,6 @@ namespace lumi::updater {
 namespace {
 
 using test::eventually;
-
-QByteArray sha(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
-}
 
 const QStringList kInstalled = {"CaptionBlend.ax", "Freshwell.exe", "Lumicaster.exe", "Resources.dll"};
 

@@ -5,6 +5,7 @@
 // button; one OK on the remote installs; the manager and the shell stop and
 // come back, and the manager's pending step puts the updater's own file and
 // the resource library in place.
+#include "tests/updater/FileChecksum.h"
 #include "common/suite/PeerWindows.h"
 #include "common/suite/SuiteMessages.h"
 #include "common/version/VersionNote.h"
@@ -38,12 +39,6 @@ namespace lumi::updater {
 namespace {
 
 using test::eventually;
-
-QByteArray sha(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
-}
 
 const QStringList kSuite = {"Lumicaster.exe", "Lumicaster Manager.exe", "Freshwell.exe", "Resources.dll",
                             "CaptionBlend.ax"};
