@@ -332,10 +332,12 @@ TEST_F(PlaybackEngineTest, AnEarlyStartIsFinishedByTheOpenOfTheSameMovie) {
   EXPECT_TRUE(ui_.messages.isEmpty());
 
   // Another movie, or other options, build afresh.
+  // (Held, so that a new pipeline cannot take the freed one's address.)
   ASSERT_TRUE(engine_.BeginOpen(media().mjpegAvi, {3, false}));
-  early = engine_.pipeline();
+  early = GST_ELEMENT(gst_object_ref(engine_.pipeline()));
   ASSERT_EQ(engine_.Open(media().mpeg1, {3, false}), lumi::com::S_OK);
   EXPECT_NE(engine_.pipeline(), early);
+  gst_object_unref(early);
   EXPECT_EQ(engine_.videoSize(), QSize(352, 288));
   EXPECT_FALSE(Key::exists(Root::LocalMachine, kFilterKey));
 
