@@ -153,6 +153,9 @@ class ShellTelevision : public ::testing::Test {
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 100, 100, 400, 300, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
     xcb_map_window(c, window);
+    xcb_flush(c);
+    // The window manager ignores activating a window it has not framed yet.
+    eventually([&] { return topLevelOf(window) != window; });
     // Activated the way a program started from a panel or a launcher is.
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
